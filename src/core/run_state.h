@@ -1,0 +1,31 @@
+// The one record of a run: the command line, every setting, and what each stage of a run leaves
+// for the next. It is created in main and passed by reference; nothing else holds state.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "driver/command_line.h"
+#include "output/output_format.h"
+#include "source/channel_table.h"
+#include "source/source_data.h"
+
+namespace nephrax {
+
+struct RunState {
+  CommandLine command_line;
+  Settings settings;
+  ChannelTable channels = BuiltInChannelTable();
+  std::string program_directory;  // the executable's directory, ending in "/"
+  int64_t time_zone_offset = 0;   // seconds, UTC minus local time
+  OutputFormat output_format = OutputFormat::kBmp;
+  std::optional<std::vector<uint8_t>> map_image;  // the -m file, zero-filled to 1024 bytes or more
+  // One palette index per 16-bit count 0..16383.
+  std::vector<uint8_t> count_to_index;
+  SourceData source;  // the source file being converted
+};
+
+}  // namespace nephrax

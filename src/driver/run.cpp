@@ -1,0 +1,80 @@
+#include "driver/run.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <new>
+
+#include "core/messages.h"
+#include "platform/system_info.h"
+#include "source/source_reader.h"
+
+namespace nephrax {
+
+namespace {
+
+constexpr size_t kMinimumBufferSize = 1024;
+
+// Reads the source file; drawing and writing the picture follow as those stages are built, so a
+// run that reads its source still ends without a picture.
+int RunSinglePicture(RunState& state) {
+  if (!ReadSourceFile(state.command_line.source_path, state.channels, state.settings,
+                      state.source)) {
+    return kExitNoPicture;
+  }
+  return kExitNoPicture;
+}
+
+// Animated pictures are written by the image-format library, which this build does not have.
+int RunAnimation() {
+  PrintMessage(msg::kSupport);
+  return kExitNoPicture;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> LoadMapFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    PrintMessage(msg::kFileOpen);
+    return std::nullopt;
+  }
+  try {
+    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (bytes.size() < kMinimumBufferSize) bytes.resize(kMinimumBufferSize, 0);
+    return bytes;
+  } catch (const std::bad_alloc&) {
+    PrintMessage(msg::kMemoryAllocate);
+    return std::nullopt;
+  }
+}
+
+int RunConverter(RunState& state, std::span<const std::string_view> arguments) {
+  const std::string program_path = arguments.empty() ? std::string() : std::string(arguments[0]);
+  state.command_line = ParseCommandLine(arguments.empty() ? arguments : arguments.subspan(1));
+  CommandLine& line = state.command_line;
+  if (line.usage_requested) {
+    PrintUsage(stdout);
+    return kExitWritten;
+  }
+  if (line.file_name_count < 2) {
+    PrintMessage(msg::kCommandParameter);
+    return kExitBadStart;
+  }
+
+  state.program_directory = ProgramDirectory(program_path);
+  try {
+    state.count_to_index.assign(16384, 0);
+  } catch (const std::bad_alloc&) {
+    PrintMessage(msg::kMemoryAllocate);
+    return kExitBadStart;
+  }
+  state.time_zone_offset = TimeZoneOffset();
+  if (!line.animation) state.output_format = OutputFormatOfPath(line.destination_path);
+  state.settings.GeoTif = line.geotiff;
+  if (line.map_file) state.map_image = LoadMapFile(*line.map_file);
+
+  return line.animation ? RunAnimation() : RunSinglePicture(state);
+}
+
+}  // namespace nephrax

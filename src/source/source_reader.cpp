@@ -1,0 +1,270 @@
+#include "source/source_reader.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "core/messages.h"
+
+namespace nephrax {
+
+namespace {
+
+constexpr int64_t kRecordUnit = 256;
+constexpr const char kVersion11[] = "1.1";
+constexpr double kEarthRadiusKm = 6378.136;
+
+struct SourceSize {
+  int64_t width;
+  int64_t height;
+};
+
+SourceSize SourceSizeOf(const ControlBlock& block) {
+  if (block.IsGrid()) return {block.Int(cb::kGridPixels), block.Int(cb::kGridLines)};
+  // Satellite-view sizes are signed; a negative line count only orders the line times.
+  return {std::abs(int64_t{block.Int(cb::kViewPixels)}), std::abs(int64_t{block.Int(cb::kViewLines)})};
+}
+
+int64_t BytesPerPixel(const ControlBlock& block) { return block.Is16Bit() ? 2 : 1; }
+
+int64_t RecordLength(const ControlBlock& block) {
+  return kRecordUnit * int64_t{block.Int(cb::kRecordUnits)};
+}
+
+size_t RowStride(int64_t width) { return static_cast<size_t>((width + 3) / 4 * 4); }
+
+// The file format itself does not bound its fields. A block whose fields contradict each other,
+// or ask for more than can be read or held, is refused before anything else is read:
+// - at most 2 bytes per pixel, and counts first..last within what a pixel can hold (16-bit
+//   counts below 16384, the size of the count-to-index table);
+// - a calibration block that holds a value for every count first..last;
+// - records that hold the length word and a whole line;
+// - positive sizes, and grid steps that give a finite picture size.
+bool IsLayoutSound(const ControlBlock& block) {
+  if (block.Int(cb::kBytesPerPixel) > 2) return false;
+  const int64_t first = block.FirstCount();
+  const int64_t last = block.LastCount();
+  const int64_t count_limit = block.Is16Bit() ? kCountTableSize : 256;
+  if (first < 0 || first > last || last >= count_limit) return false;
+  if (CalibrationBlockSize(block.Int(cb::kCalibrationSize)) < 4 * (last - first + 1) + 4) return false;
+
+  const SourceSize size = SourceSizeOf(block);
+  if (size.width < 1 || size.height < 1 || size.width > kMaxImageSide || size.height > kMaxImageSide)
+    return false;
+  const int64_t pixel_bytes = BytesPerPixel(block);
+  if (static_cast<int64_t>(RowStride(size.width)) * pixel_bytes * size.height > kMaxImageBytes)
+    return false;
+  if (RecordLength(block) < 4 + size.width * pixel_bytes) return false;
+
+  if (block.IsGrid()) {
+    const float dx = block.Real(cb::kLonStep);
+    const float dy = block.Real(cb::kLatStep);
+    if (!std::isfinite(dx) || !std::isfinite(dy) || dx <= 0 || dy <= 0) return false;
+  }
+  return true;
+}
+
+bool IsVersion11(const ControlBlock& block) {
+  return block.Text(cb::kVersion, cb::kVersionLength) == kVersion11;
+}
+
+void TakeSatellitePosition(const ControlBlock& block, Settings& settings) {
+  settings.SatLat = block.Real(cb::kSubSatelliteLat);
+  settings.SatLon = block.Real(cb::kSubSatelliteLon);
+  // The block gives the distance from the Earth's centre in metres; the setting is the height
+  // above the surface in kilometres.
+  const float distance_km = block.Real(cb::kSatelliteDistance) / 1000.0F;
+  settings.SatAlt = static_cast<float>(static_cast<double>(distance_km) - kEarthRadiusKm);
+}
+
+// Output side along the finer axis, so that the picture's pixels cover equal angles in both
+// directions. Returns 0 when the steps ask for a side beyond kMaxImageSide.
+int64_t StretchedSide(int64_t points, double step, double other_step) {
+  const double side = static_cast<double>(points - 1) * step / other_step;
+  if (!(side < static_cast<double>(kMaxImageSide))) return 0;
+  return static_cast<int64_t>(side) + 1;
+}
+
+template <typename Count>
+void NormalizeValues(std::span<Count> values, Count first, Count last, bool reversed,
+                     bool keep_no_data, Count no_data) {
+  for (Count& v : values) {
+    if (keep_no_data && v == no_data) continue;
+    Count c = std::clamp(v, first, last);
+    if (reversed) c = static_cast<Count>(std::clamp<int32_t>(last + first - c, first, last));
+    v = c;
+  }
+}
+
+void CopyLine16(std::span<const uint8_t> bytes, uint16_t* row) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(row, bytes.data(), bytes.size());
+  } else {
+    for (size_t i = 0; i < bytes.size() / 2; ++i) row[i] = ReadU16Le(bytes, 2 * i);
+  }
+}
+
+}  // namespace
+
+int64_t CalibrationBlockSize(int32_t n) { return (4 * int64_t{n} + 263) / 256 * 256; }
+
+bool ReadControlBlock(const LzFile& file, const ChannelTable& channels, Settings& settings,
+                      ControlBlock& block) {
+  block = ControlBlock{};
+  const size_t got = file.ReadAt(0, block.bytes);
+  const int32_t channel = LookupChannel(channels, ChannelText(block));
+  if (got < kControlBlockSize || block.Int(cb::kBlockLength) != int32_t{kControlBlockSize}) {
+    PrintMessage(msg::kControlBlock);
+    return false;
+  }
+  if (channel < 0 || channel >= kRadarChannel) return false;
+  if (!IsLayoutSound(block)) {
+    PrintMessage(msg::kControlBlock);
+    return false;
+  }
+  block.flags = 0;
+  if (IsVersion11(block)) {
+    TakeSatellitePosition(block, settings);
+    block.flags |= kNoDataFlag;
+  }
+  block.channel_index = channel;
+  return true;
+}
+
+bool ReadCalibrationBlock(const LzFile& file, ControlBlock& block, Calibration& calibration) {
+  const int64_t block_size = CalibrationBlockSize(block.Int(cb::kCalibrationSize));
+  const size_t count = static_cast<size_t>(block.LastCount() - block.FirstCount() + 1);
+  // Only the length word and the values are read; the padding after them need only be present.
+  std::vector<uint8_t> bytes(4 + 4 * count);
+  if (static_cast<int64_t>(file.Size()) < int64_t{kControlBlockSize} + block_size ||
+      file.ReadAt(kControlBlockSize, bytes) < bytes.size() ||
+      int64_t{ReadI32Le(bytes, 0)} != block_size) {
+    PrintMessage(msg::kCalibrationBlock);
+    return false;
+  }
+  calibration.first = block.FirstCount();
+  calibration.last = block.LastCount();
+  calibration.values.resize(count);
+  for (size_t k = 0; k < count; ++k) calibration.values[k] = ReadF32Le(bytes, 4 + 4 * k);
+  OrderCalibration(calibration, block);
+  return true;
+}
+
+void OrderCalibration(Calibration& calibration, ControlBlock& block) {
+  std::vector<float>& values = calibration.values;
+  // A falling table (infrared temperatures) is reversed so that every table is ascending; the
+  // counts are mirrored to match when the image is normalised. NaN compares as not falling.
+  if (!values.empty() && values.front() > values.back()) {
+    block.flags |= kReversedTableFlag;
+    std::reverse(values.begin(), values.end());
+  } else {
+    block.flags &= ~kReversedTableFlag;
+  }
+}
+
+bool ComputeImageSize(const ControlBlock& block, Settings& settings, Geometry& geometry) {
+  const SourceSize size = SourceSizeOf(block);
+  int64_t width = size.width;
+  int64_t height = size.height;
+  if (block.IsGrid()) {
+    const double dx = block.Real(cb::kLonStep);
+    const double dy = block.Real(cb::kLatStep);
+    if (dy > dx) {
+      height = StretchedSide(size.height, dy, dx);
+    } else {
+      width = StretchedSide(size.width, dx, dy);
+    }
+    if (width == 0 || height == 0) {
+      PrintMessage(msg::kControlBlock);
+      return false;
+    }
+  }
+  geometry.source_width = static_cast<int32_t>(size.width);
+  geometry.source_height = static_cast<int32_t>(size.height);
+  if (settings.Width > 0 && settings.Height > 0) {
+    geometry.output_width = settings.Width;
+    geometry.output_height = settings.Height;
+  } else {
+    // The first file fixes the picture size for the rest of the run.
+    geometry.output_width = settings.Width = static_cast<int32_t>(width);
+    geometry.output_height = settings.Height = static_cast<int32_t>(height);
+  }
+  return true;
+}
+
+bool ReadImageRecords(const LzFile& file, const ControlBlock& block, SourceImage& image) {
+  const SourceSize size = SourceSizeOf(block);
+  const int64_t pixel_bytes = BytesPerPixel(block);
+  const int64_t record_length = RecordLength(block);
+  const size_t line_bytes = static_cast<size_t>(size.width * pixel_bytes);
+  image.width = static_cast<int32_t>(size.width);
+  image.height = static_cast<int32_t>(size.height);
+  image.stride = RowStride(size.width);
+  const size_t pixels = image.stride * static_cast<size_t>(size.height);
+  try {
+    if (pixel_bytes == 2) {
+      image.counts16.assign(pixels, 0);
+    } else {
+      image.counts8.assign(pixels, 0);
+    }
+  } catch (const std::bad_alloc&) {
+    PrintMessage(msg::kMemoryAllocate);
+    return false;
+  }
+
+  std::vector<uint8_t> line(4 + line_bytes);
+  const std::span<const uint8_t> pixels_of_line = std::span<const uint8_t>(line).subspan(4);
+  int64_t offset = kControlBlockSize + CalibrationBlockSize(block.Int(cb::kCalibrationSize));
+  for (int64_t i = 0; i < size.height; ++i, offset += record_length) {
+    // A file that ends inside a record ends the image: the lines not read stay 0.
+    if (offset + record_length > static_cast<int64_t>(file.Size())) break;
+    file.ReadAt(static_cast<uint64_t>(offset), line);
+    if (int64_t{ReadI32Le(line, 0)} != record_length) {
+      PrintMessage(msg::kImageBlock);
+      break;
+    }
+    const size_t row = static_cast<size_t>(size.height - 1 - i) * image.stride;
+    if (pixel_bytes == 2) {
+      CopyLine16(pixels_of_line, image.counts16.data() + row);
+    } else {
+      std::memcpy(image.counts8.data() + row, pixels_of_line.data(), line_bytes);
+    }
+  }
+  return true;
+}
+
+void NormalizeCounts(SourceImage& image, const ControlBlock& block) {
+  const bool reversed = block.HasFlag(kReversedTableFlag);
+  if (!image.counts16.empty()) {
+    NormalizeValues<uint16_t>(image.counts16, static_cast<uint16_t>(block.FirstCount()),
+                              static_cast<uint16_t>(block.LastCount()), reversed, true,
+                              kNoDataCount16);
+  } else {
+    NormalizeValues<uint8_t>(image.counts8, static_cast<uint8_t>(block.FirstCount()),
+                             static_cast<uint8_t>(block.LastCount()), reversed,
+                             block.HasFlag(kNoDataFlag), 255);
+  }
+}
+
+bool ReadSourceFile(const std::string& path, const ChannelTable& channels, Settings& settings,
+                    SourceData& source) {
+  source = SourceData{};
+  // Opened once: a compressed file is expanded a single time for all three blocks.
+  const std::unique_ptr<LzFile> file = LzFile::Open(path);
+  if (!file) {
+    PrintMessage(msg::kFileOpen);
+    return false;
+  }
+  if (!ReadControlBlock(*file, channels, settings, source.control) ||
+      !ReadCalibrationBlock(*file, source.control, source.calibration) ||
+      !ComputeImageSize(source.control, settings, source.geometry) ||
+      !ReadImageRecords(*file, source.control, source.image)) {
+    return false;
+  }
+  NormalizeCounts(source.image, source.control);
+  return true;
+}
+
+}  // namespace nephrax

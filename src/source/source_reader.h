@@ -1,0 +1,41 @@
+// Reading a source image file: control block, calibration block and image records.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "core/settings.h"
+#include "platform/lz_file.h"
+#include "source/channel_table.h"
+#include "source/source_data.h"
+
+namespace nephrax {
+
+// Largest source or picture side, and largest image buffer, that the reader accepts; a control
+// block asking for more is refused rather than tried.
+inline constexpr int64_t kMaxImageSide = 131072;
+inline constexpr int64_t kMaxImageBytes = int64_t{1} << 31;
+// Largest count of 16-bit data: the count-to-index table has one entry per count below this.
+inline constexpr int32_t kCountTableSize = 16384;
+
+// Reads the whole file into `source`. Updates the satellite position from a version 1.1 file and,
+// when they were not both positive, fixes Width and Height to this file's picture size. Returns
+// false after printing the failure's message (a channel outside the table fails silently).
+bool ReadSourceFile(const std::string& path, const ChannelTable& channels, Settings& settings,
+                    SourceData& source);
+
+// The steps of ReadSourceFile, each on an open file.
+bool ReadControlBlock(const LzFile& file, const ChannelTable& channels, Settings& settings,
+                      ControlBlock& block);
+bool ReadCalibrationBlock(const LzFile& file, ControlBlock& block, Calibration& calibration);
+void OrderCalibration(Calibration& calibration, ControlBlock& block);
+bool ComputeImageSize(const ControlBlock& block, Settings& settings, Geometry& geometry);
+bool ReadImageRecords(const LzFile& file, const ControlBlock& block, SourceImage& image);
+void NormalizeCounts(SourceImage& image, const ControlBlock& block);
+
+// Size in bytes of the calibration block for the control block's N: the smallest multiple of 256
+// holding 4 * N + 8 bytes.
+int64_t CalibrationBlockSize(int32_t n);
+
+}  // namespace nephrax

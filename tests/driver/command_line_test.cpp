@@ -1,0 +1,2 @@
+#include "driver/command_line.h"
+#include <gtest/gtest.h>

@@ -1,0 +1,2 @@
+#include "source/channel_table.h"
+#include <gtest/gtest.h>

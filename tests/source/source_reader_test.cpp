@@ -1,0 +1,2 @@
+#include "source/source_reader.h"
+#include <gtest/gtest.h>
