@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 
+#include "calsun/display_tables.h"
 #include "core/bytes.h"
 #include "core/control_block.h"
 #include "fuzz_file.h"
@@ -29,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ClaimsALargeImage({data, size})) return -1;
   const nephrax::fuzz::FuzzFile file(data, size);
   nephrax::Settings settings;
+  nephrax::DisplayTables tables;
   nephrax::SourceData source;
-  nephrax::ReadSourceFile(file.path(), nephrax::BuiltInChannelTable(), settings, source);
+  nephrax::ReadSourceFile(file.path(), nephrax::BuiltInChannelTable(), settings, tables, source);
   return 0;
 }

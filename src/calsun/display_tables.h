@@ -16,7 +16,6 @@
 #include "core/control_block.h"
 #include "core/settings.h"
 #include "source/source_data.h"
-#include "source/source_reader.h"
 
 namespace nephrax {
 

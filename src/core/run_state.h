@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "calsun/display_tables.h"
 #include "core/settings.h"
 #include "driver/command_line.h"
 #include "output/output_format.h"
@@ -23,8 +24,7 @@ struct RunState {
   int64_t time_zone_offset = 0;   // seconds, UTC minus local time
   OutputFormat output_format = OutputFormat::kBmp;
   std::optional<std::vector<uint8_t>> map_image;  // the -m file, zero-filled to 1024 bytes or more
-  // One palette index per 16-bit count 0..16383.
-  std::vector<uint8_t> count_to_index;
+  DisplayTables display;  // the palette of the current file; the count-to-index table of the run
   SourceData source;  // the source file being converted
 };
 

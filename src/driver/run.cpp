@@ -19,7 +19,7 @@ constexpr size_t kMinimumBufferSize = 1024;
 // run that reads its source still ends without a picture.
 int RunSinglePicture(RunState& state) {
   if (!ReadSourceFile(state.command_line.source_path, state.channels, state.settings,
-                      state.source)) {
+                      state.display, state.source)) {
     return kExitNoPicture;
   }
   return kExitNoPicture;
@@ -63,12 +63,6 @@ int RunConverter(RunState& state, std::span<const std::string_view> arguments) {
   }
 
   state.program_directory = ProgramDirectory(program_path);
-  try {
-    state.count_to_index.assign(16384, 0);
-  } catch (const std::bad_alloc&) {
-    PrintMessage(msg::kMemoryAllocate);
-    return kExitBadStart;
-  }
   state.time_zone_offset = TimeZoneOffset();
   if (!line.animation) state.output_format = OutputFormatOfPath(line.destination_path);
   state.settings.GeoTif = line.geotiff;

@@ -10,6 +10,9 @@
 
 namespace nephrax {
 
+// 16-bit counts must stay below this: the count-to-index table has one entry per count.
+inline constexpr int32_t kCountTableSize = 16384;
+
 // The calibration table: one value per count from `first` to `last`, ascending once ordered.
 struct Calibration {
   int32_t first = 0;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 
+#include "calsun/display_tables.h"
 #include "core/messages.h"
 
 namespace nephrax {
@@ -249,7 +250,7 @@ void NormalizeCounts(SourceImage& image, const ControlBlock& block) {
 }
 
 bool ReadSourceFile(const std::string& path, const ChannelTable& channels, Settings& settings,
-                    SourceData& source) {
+                    DisplayTables& tables, SourceData& source) {
   source = SourceData{};
   // Opened once: a compressed file is expanded a single time for all three blocks.
   const std::unique_ptr<LzFile> file = LzFile::Open(path);
@@ -258,12 +259,17 @@ bool ReadSourceFile(const std::string& path, const ChannelTable& channels, Setti
     return false;
   }
   if (!ReadControlBlock(*file, channels, settings, source.control) ||
-      !ReadCalibrationBlock(*file, source.control, source.calibration) ||
-      !ComputeImageSize(source.control, settings, source.geometry) ||
+      !ReadCalibrationBlock(*file, source.control, source.calibration)) {
+    return false;
+  }
+  BuildDisplayTables(source.control, source.calibration,
+                     settings.channels[static_cast<size_t>(source.control.channel_index)], tables);
+  if (!ComputeImageSize(source.control, settings, source.geometry) ||
       !ReadImageRecords(*file, source.control, source.image)) {
     return false;
   }
   NormalizeCounts(source.image, source.control);
+  // The visible-image sun-angle correction (Vadj) is applied here once it is built.
   return true;
 }
 

@@ -16,14 +16,15 @@ namespace nephrax {
 // block asking for more is refused rather than tried.
 inline constexpr int64_t kMaxImageSide = 131072;
 inline constexpr int64_t kMaxImageBytes = int64_t{1} << 31;
-// Largest count of 16-bit data: the count-to-index table has one entry per count below this.
-inline constexpr int32_t kCountTableSize = 16384;
 
-// Reads the whole file into `source`. Updates the satellite position from a version 1.1 file and,
-// when they were not both positive, fixes Width and Height to this file's picture size. Returns
-// false after printing the failure's message (a channel outside the table fails silently).
+struct DisplayTables;
+
+// Reads the whole file into `source` and builds its display tables. Updates the satellite position
+// from a version 1.1 file and, when they were not both positive, fixes Width and Height to this
+// file's picture size. Returns false after printing the failure's message (a channel outside the
+// table fails silently).
 bool ReadSourceFile(const std::string& path, const ChannelTable& channels, Settings& settings,
-                    SourceData& source);
+                    DisplayTables& tables, SourceData& source);
 
 // The steps of ReadSourceFile, each on an open file.
 bool ReadControlBlock(const LzFile& file, const ChannelTable& channels, Settings& settings,

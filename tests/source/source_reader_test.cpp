@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 
+#include "calsun/display_tables.h"
 #include "core/messages.h"
 #include "support/source_file_builder.h"
 
@@ -33,12 +34,13 @@ class SourceReaderTest : public ::testing::Test {
   ReadResult ReadPath(const std::string& path, Settings settings = Settings{}) {
     ReadResult result{false, {}, {}, settings};
     ::testing::internal::CaptureStderr();
-    result.ok = ReadSourceFile(path, BuiltInChannelTable(), result.settings, result.source);
+    result.ok = ReadSourceFile(path, BuiltInChannelTable(), result.settings, tables_, result.source);
     result.messages = ::testing::internal::GetCapturedStderr();
     return result;
   }
 
   testing::TempDir dir_;
+  DisplayTables tables_;
 };
 
 std::string Message(const char* text) { return text == nullptr ? "" : std::string(text) + "\r\n"; }
@@ -357,8 +359,9 @@ void ReadWithLimitedMemory(const std::string& path) {
   const rlimit limit{512u << 20, 512u << 20};
   setrlimit(RLIMIT_AS, &limit);
   Settings settings;
+  DisplayTables tables;
   SourceData source;
-  std::exit(ReadSourceFile(path, BuiltInChannelTable(), settings, source) ? 0 : 3);
+  std::exit(ReadSourceFile(path, BuiltInChannelTable(), settings, tables, source) ? 0 : 3);
 }
 
 TEST_F(SourceReaderTest, ImageBufferThatCannotBeAllocatedIsAMemoryError) {
