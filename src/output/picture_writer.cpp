@@ -1,0 +1,107 @@
+#include "output/picture_writer.h"
+
+#include <array>
+#include <cstdio>
+#include <span>
+
+#include "core/bytes.h"
+#include "core/messages.h"
+#include "platform/atomic_file.h"
+
+namespace nephrax {
+
+namespace {
+
+constexpr uint32_t kFileHeaderBytes = 14;
+constexpr uint32_t kBitsOffset = kFileHeaderBytes + sizeof(DibHeader);
+static_assert(kMaxSurfaceBytes + kBitsOffset <= 0xFFFFFFFF, "a BMP file size must fit 32 bits");
+
+void WriteU16Le(std::span<uint8_t> bytes, size_t offset, uint16_t value) {
+  bytes[offset] = static_cast<uint8_t>(value);
+  bytes[offset + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+// BITMAPFILEHEADER: "BM", the file size, two reserved words, the offset of the rows.
+std::array<uint8_t, kFileHeaderBytes> FileHeaderBytes(const DibHeader& header) {
+  std::array<uint8_t, kFileHeaderBytes> bytes{'B', 'M'};
+  WriteU32Le(bytes, 2, header.image_size + kBitsOffset);
+  WriteU32Le(bytes, 10, kBitsOffset);
+  return bytes;
+}
+
+std::array<uint8_t, sizeof(DibHeader)> InfoHeaderBytes(const DibHeader& header) {
+  std::array<uint8_t, sizeof(DibHeader)> bytes{};
+  WriteU32Le(bytes, 0, header.size);
+  WriteI32Le(bytes, 4, header.width);
+  WriteI32Le(bytes, 8, header.height);
+  WriteU16Le(bytes, 12, header.planes);
+  WriteU16Le(bytes, 14, header.bit_count);
+  WriteU32Le(bytes, 16, header.compression);
+  WriteU32Le(bytes, 20, header.image_size);
+  WriteI32Le(bytes, 24, header.x_pels_per_meter);
+  WriteI32Le(bytes, 28, header.y_pels_per_meter);
+  WriteU32Le(bytes, 32, header.colours_used);
+  WriteU32Le(bytes, 36, header.colours_important);
+  return bytes;
+}
+
+bool WriteBmpFile(const std::string& destination, const DibHeader& header,
+                  std::span<const uint8_t> bits) {
+  AtomicFile file(destination);
+  if (!file.IsOpen()) {
+    PrintMessage(msg::kFileCreate);
+    return false;
+  }
+  const std::array<uint8_t, kFileHeaderBytes> file_header = FileHeaderBytes(header);
+  const std::array<uint8_t, sizeof(DibHeader)> info_header = InfoHeaderBytes(header);
+  const bool written = file.Write(file_header.data(), file_header.size()) &&
+                       file.Write(info_header.data(), info_header.size()) &&
+                       file.Write(bits.data(), bits.size()) && std::fflush(file.stream()) == 0;
+  if (!written) {
+    PrintMessage(msg::kDataWrite);
+    return false;
+  }
+  // Every byte is out; what can still fail is putting the file in the destination's place.
+  if (!file.Commit()) {
+    PrintMessage(msg::kFileCreate);
+    return false;
+  }
+  return true;
+}
+
+// JPEG, PNG, GIF, JPEG 2000 and TIFF are written by the image-format library, which is not
+// loaded, so those formats are not supported.
+bool WriteWithLibrary() {
+  PrintMessage(msg::kSupport);
+  return false;
+}
+
+}  // namespace
+
+DibHeader MakeDibHeader(const Surface& surface) {
+  DibHeader header;
+  header.width = surface.width();
+  header.height = surface.height();
+  header.image_size = static_cast<uint32_t>(DibRowBytes(surface.width()) * surface.height());
+  return header;
+}
+
+bool WritePicture(const Surface& surface, const std::string& destination, OutputFormat format) {
+  switch (format) {
+    case OutputFormat::kBmp:
+    case OutputFormat::kRle:
+      return WriteBmpFile(destination, MakeDibHeader(surface), surface.DibRows());
+    case OutputFormat::kJpg:
+    case OutputFormat::kPng:
+    case OutputFormat::kGif:
+    case OutputFormat::kJp2:
+    case OutputFormat::kTif:
+      return WriteWithLibrary();
+    case OutputFormat::kEmf:
+      break;
+  }
+  PrintMessage(msg::kSupport);
+  return false;
+}
+
+}  // namespace nephrax

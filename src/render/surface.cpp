@@ -1,0 +1,154 @@
+#include "render/surface.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "core/messages.h"
+
+namespace nephrax {
+
+namespace {
+
+// Bytes in one row of an 8-bit DIB: the width rounded up to a multiple of 4.
+int64_t IndexRowBytes(int64_t width) {
+  return (width + 3) / 4 * 4;
+}
+
+// The offset into a source span of `source_span` pixels that offset d of a destination span of
+// `destination_span` pixels takes. Both spans are at most 2^31 - 1, so the product stays below
+// 2^63.
+int64_t NearestSourceOffset(int64_t d, int64_t source_span, int64_t destination_span) {
+  return (2 * d + 1) * source_span / (2 * destination_span);
+}
+
+bool IsEmpty(const PixelRect& rect) {
+  return rect.width <= 0 || rect.height <= 0;
+}
+
+bool CanStretchFrom(const IndexImage& source, const PixelRect& area) {
+  if (IsEmpty(area) || source.width <= 0 || source.height <= 0) return false;
+  const int64_t needed = IndexRowBytes(source.width) * source.height;
+  return static_cast<int64_t>(source.rows.size()) >= needed && area.x >= 0 && area.y >= 0 &&
+         int64_t{area.x} + area.width <= source.width &&
+         int64_t{area.y} + area.height <= source.height;
+}
+
+// The surface positions [first, last) that a destination span covers.
+struct ClippedSpan {
+  int64_t first;
+  int64_t last;
+};
+
+ClippedSpan ClipSpan(int32_t origin, int32_t size, int32_t limit) {
+  return {std::max<int64_t>(origin, 0), std::min<int64_t>(int64_t{origin} + size, limit)};
+}
+
+// Source column of every surface column of the clipped destination span.
+std::vector<uint32_t> MapColumns(ClippedSpan columns, const PixelRect& destination,
+                                 const PixelRect& source_area) {
+  std::vector<uint32_t> map(static_cast<size_t>(columns.last - columns.first));
+  for (size_t i = 0; i < map.size(); ++i) {
+    const int64_t d = columns.first + static_cast<int64_t>(i) - destination.x;
+    map[i] = static_cast<uint32_t>(source_area.x +
+                                   NearestSourceOffset(d, source_area.width, destination.width));
+  }
+  return map;
+}
+
+void PaintRow(uint8_t* out, const uint8_t* source_row, std::span<const uint32_t> columns,
+              const ColourTable& colours) {
+  for (const uint32_t column : columns) {
+    const DibColour& colour = colours[source_row[column]];
+    out[0] = colour.blue;
+    out[1] = colour.green;
+    out[2] = colour.red;
+    out += 3;
+  }
+}
+
+}  // namespace
+
+Surface::Surface(int32_t width, int32_t height, size_t stride, std::vector<uint8_t> bits)
+    : width_(width), height_(height), stride_(stride), bits_(std::move(bits)) {}
+
+size_t Surface::RowOffset(int32_t y) const {
+  return static_cast<size_t>(height_ - 1 - y) * stride_;
+}
+
+std::optional<Colour> Surface::GetPixel(int32_t x, int32_t y) const {
+  if (x < 0 || x >= width_ || y < 0 || y >= height_) return std::nullopt;
+  const uint8_t* pixel = bits_.data() + RowOffset(y) + static_cast<size_t>(x) * 3;
+  return Colour{pixel[2], pixel[1], pixel[0]};
+}
+
+void Surface::SetPixel(int32_t x, int32_t y, Colour colour) {
+  if (x < 0 || x >= width_ || y < 0 || y >= height_) return;
+  uint8_t* pixel = bits_.data() + RowOffset(y) + static_cast<size_t>(x) * 3;
+  pixel[0] = colour.blue;
+  pixel[1] = colour.green;
+  pixel[2] = colour.red;
+}
+
+std::span<uint8_t> Surface::Row(int32_t y) {
+  if (y < 0 || y >= height_) return {};
+  return {bits_.data() + RowOffset(y), static_cast<size_t>(width_) * 3};
+}
+
+std::span<const uint8_t> Surface::Row(int32_t y) const {
+  if (y < 0 || y >= height_) return {};
+  return {bits_.data() + RowOffset(y), static_cast<size_t>(width_) * 3};
+}
+
+std::optional<Surface> CreateSurface(int32_t width, int32_t height) {
+  const int64_t stride = DibRowBytes(width);
+  if (width < 1 || height < 1 || stride > kMaxSurfaceBytes / height) {
+    PrintMessage(msg::kMemoryAllocate);
+    return std::nullopt;
+  }
+  try {
+    std::vector<uint8_t> bits(static_cast<size_t>(stride * height));
+    return Surface(width, height, static_cast<size_t>(stride), std::move(bits));
+  } catch (const std::bad_alloc&) {
+    PrintMessage(msg::kMemoryAllocate);
+    return std::nullopt;
+  }
+}
+
+int32_t StretchImage(Surface& surface, const PixelRect& destination, const IndexImage& source,
+                     const PixelRect& source_area, const ColourTable& colours) {
+  if (IsEmpty(destination) || !CanStretchFrom(source, source_area)) return 0;
+  const ClippedSpan columns = ClipSpan(destination.x, destination.width, surface.width());
+  const ClippedSpan lines = ClipSpan(destination.y, destination.height, surface.height());
+  if (columns.first >= columns.last || lines.first >= lines.last) return 0;
+
+  std::vector<uint32_t> column_map;
+  try {
+    column_map = MapColumns(columns, destination, source_area);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  const size_t source_stride = static_cast<size_t>(IndexRowBytes(source.width));
+  const size_t row_bytes = column_map.size() * 3;
+  // Enlarging repeats source lines; a repeated line is copied from the one just painted.
+  int64_t previous_source_line = -1;
+  const uint8_t* previous = nullptr;
+  for (int64_t y = lines.first; y < lines.last; ++y) {
+    const int64_t from_top =
+        NearestSourceOffset(y - destination.y, source_area.height, destination.height);
+    const int64_t source_line = int64_t{source_area.y} + source_area.height - 1 - from_top;
+    uint8_t* out =
+        surface.Row(static_cast<int32_t>(y)).data() + static_cast<size_t>(columns.first) * 3;
+    if (source_line == previous_source_line) {
+      std::memcpy(out, previous, row_bytes);
+    } else {
+      PaintRow(out, source.rows.data() + static_cast<size_t>(source_line) * source_stride,
+               column_map, colours);
+      previous_source_line = source_line;
+    }
+    previous = out;
+  }
+  return static_cast<int32_t>(lines.last - lines.first);
+}
+
+}  // namespace nephrax
