@@ -6,7 +6,9 @@
 #include <new>
 
 #include "core/messages.h"
+#include "output/picture_writer.h"
 #include "platform/system_info.h"
+#include "render/draw_picture.h"
 #include "source/source_reader.h"
 
 namespace nephrax {
@@ -15,14 +17,23 @@ namespace {
 
 constexpr size_t kMinimumBufferSize = 1024;
 
-// Reads the source file; drawing and writing the picture follow as those stages are built, so a
-// run that reads its source still ends without a picture.
+// Reads the source file, draws it on a surface of the picture size and writes the picture.
 int RunSinglePicture(RunState& state) {
   if (!ReadSourceFile(state.command_line.source_path, state.channels, state.settings,
                       state.display, state.source)) {
     return kExitNoPicture;
   }
-  return kExitNoPicture;
+  std::optional<Surface> surface =
+      CreateSurface(state.source.geometry.output_width, state.source.geometry.output_height);
+  if (!surface) return kExitNoPicture;
+  if (!DrawPicture(*surface, state.source, state.display, state.settings)) {
+    PrintMessage(msg::kImageDraw);
+    return kExitNoPicture;
+  }
+  // The tropical-cyclone overlay goes on top here once it is built.
+  return WritePicture(*surface, state.command_line.destination_path, state.output_format)
+             ? kExitWritten
+             : kExitNoPicture;
 }
 
 // Animated pictures are written by the image-format library, which this build does not have.

@@ -1,0 +1,91 @@
+#include "render/draw_picture.h"
+
+#include <algorithm>
+
+namespace nephrax {
+
+namespace {
+
+// Half the picture pixels of one source pixel, less half a pixel: how far the destination reaches
+// beyond the picture on each side. A span of 0 (one source pixel or line) stretches over the
+// whole picture with no margin.
+int32_t HalfSourcePixelMargin(int64_t source_span, int64_t output_size) {
+  if (source_span <= 0) return 0;
+  const int64_t zoom = (source_span / 2 + output_size - 1) / source_span;
+  return static_cast<int32_t>((zoom - 1) / 2);
+}
+
+// The 8-bit palette-index rows of the image: the counts themselves for 8-bit data, the widened
+// counts for 16-bit data.
+std::span<const uint8_t> IndexRows(SourceData& source, const DisplayTables& tables,
+                                   const Settings& settings) {
+  if (source.image.counts16.empty()) return source.image.counts8;
+  const ChannelSettings& channel = settings.channels[static_cast<size_t>(source.control.channel_index)];
+  return WidenCounts(source.image, tables.count_to_index, NoDataIndex(channel));
+}
+
+}  // namespace
+
+uint8_t NoDataIndex(const ChannelSettings& channel) { return channel.tbb && !channel.rev ? 255 : 0; }
+
+Placement PlaceWholeImage(int32_t width, int32_t height, int32_t output_width,
+                          int32_t output_height) {
+  const int32_t bx = HalfSourcePixelMargin(int64_t{width} - 1, output_width);
+  const int32_t by = HalfSourcePixelMargin(int64_t{height} - 1, output_height);
+  return Placement{PixelRect{0, 0, width, height},
+                   PixelRect{-bx, -by, output_width + 2 * bx, output_height + 2 * by}};
+}
+
+ColourTable BuildPalette(const Palette& palette) {
+  ColourTable colours{};
+  for (size_t i = 0; i < palette.size(); ++i) {
+    colours[i] = DibColour{palette[i].blue, palette[i].green, palette[i].red, 0};
+  }
+  return colours;
+}
+
+std::span<const uint8_t> WidenCounts(SourceImage& image, const CountToIndex& count_to_index,
+                                     uint8_t no_data_index) {
+  // Each index is written at or before the byte offset of the count it replaces, and that count
+  // has already been read, so the narrowing can run forward through the same storage.
+  uint8_t* indexes = reinterpret_cast<uint8_t*>(image.counts16.data());
+  const uint16_t* counts = image.counts16.data();
+  const size_t width = static_cast<size_t>(image.width);
+  const size_t last_count = count_to_index.size() - 1;
+  for (size_t row = 0; row < static_cast<size_t>(image.height); ++row) {
+    const size_t start = row * image.stride;
+    for (size_t i = start; i < start + width; ++i) {
+      const uint16_t count = counts[i];
+      indexes[i] = count == kNoDataCount16 ? no_data_index
+                                           : count_to_index[std::min<size_t>(count, last_count)];
+    }
+    std::fill(indexes + start + width, indexes + start + image.stride, uint8_t{0});
+  }
+  return {indexes, image.stride * static_cast<size_t>(image.height)};
+}
+
+bool PlaceImage(Surface& surface, SourceData& source, const DisplayTables& tables,
+                const Settings& settings) {
+  const ColourTable colours = BuildPalette(tables.palette);
+  const SourceImage& image = source.image;
+  // The zoom window, when one is set, chooses the source area here once map transforms exist.
+  const Placement placement =
+      PlaceWholeImage(image.width, image.height, surface.width(), surface.height());
+  const std::span<const uint8_t> rows = IndexRows(source, tables, settings);
+  const int32_t lines = StretchImage(surface, placement.destination,
+                                     IndexImage{rows, image.width, image.height}, placement.source,
+                                     colours);
+  source.image = SourceImage{};
+  return lines > 0;
+}
+
+bool DrawPicture(Surface& surface, SourceData& source, const DisplayTables& tables,
+                 const Settings& settings) {
+  const bool placed = PlaceImage(surface, source, tables, settings);
+  // The overlays follow here in this order as they are built: terrain shading when an elevation
+  // directory is given (its result then decides the drawing's), coastlines and the grid for grid
+  // images, and the caption when Dtm is 0 or more.
+  return placed;
+}
+
+}  // namespace nephrax

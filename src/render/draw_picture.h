@@ -1,0 +1,49 @@
+// Drawing one source image and its overlays onto the picture surface.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "calsun/display_tables.h"
+#include "core/settings.h"
+#include "render/surface.h"
+#include "source/source_data.h"
+
+namespace nephrax {
+
+// Where the image goes: the source area and the destination rectangle it is stretched to.
+struct Placement {
+  PixelRect source;       // in DIB terms, lines counted up from the bottom line
+  PixelRect destination;  // may reach beyond the picture by half a source pixel on each side
+};
+
+// Places the image, then lays the overlays on it in their order. The image buffer is consumed.
+// Returns false when nothing could be drawn.
+bool DrawPicture(Surface& surface, SourceData& source, const DisplayTables& tables,
+                 const Settings& settings);
+
+// Stretches the image through the palette onto the whole picture and releases the image buffer.
+// Returns true when at least one line was drawn.
+bool PlaceImage(Surface& surface, SourceData& source, const DisplayTables& tables,
+                const Settings& settings);
+
+// The placement of a whole W x H image on an OW x OH picture: each source pixel covers a whole
+// number of picture pixels (rounded), and the destination reaches half a source pixel beyond the
+// picture on every side, so that the centres of the first and last source pixels fall on the
+// first and last picture pixels.
+Placement PlaceWholeImage(int32_t width, int32_t height, int32_t output_width,
+                          int32_t output_height);
+
+// The DIB colour table (blue, green, red) of the display palette.
+ColourTable BuildPalette(const Palette& palette);
+
+// Turns the 16-bit counts into 8-bit palette indexes in place, in the buffer's own storage, with
+// rows of the width rounded up to 4 bytes. No-data counts take `no_data_index`. Returns the rows.
+std::span<const uint8_t> WidenCounts(SourceImage& image, const CountToIndex& count_to_index,
+                                     uint8_t no_data_index);
+
+// Palette index of 16-bit no-data pixels: the light end for infrared channels drawn the usual way
+// round (cold is light), the dark end otherwise.
+uint8_t NoDataIndex(const ChannelSettings& channel);
+
+}  // namespace nephrax
