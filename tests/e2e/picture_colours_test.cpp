@@ -29,7 +29,7 @@ constexpr Colour kBlack{0, 0, 0};
 constexpr Colour kWhite{255, 255, 255};
 
 struct ColourCase {
-  const char* name;
+  std::string name;
   bool sixteen_bit;
   bool infrared;
   int32_t col;
@@ -225,7 +225,7 @@ std::vector<ColourCase> AllCases() {
           std::string name = std::string(sixteen_bit ? "Bits16" : "Bits8") +
                              (infrared ? "Infrared" : "Visible") + "Col" +
                              (col < 0 ? "Grey" : std::to_string(col)) + (rev ? "Rev" : "");
-          cases.push_back(ColourCase{strdup(name.c_str()), sixteen_bit, infrared, col, rev});
+          cases.push_back(ColourCase{name, sixteen_bit, infrared, col, rev});
         }
       }
     }
@@ -236,7 +236,7 @@ std::vector<ColourCase> AllCases() {
 }
 
 INSTANTIATE_TEST_SUITE_P(DisplayModes, PictureColourTest, ::testing::ValuesIn(AllCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace nephrax
