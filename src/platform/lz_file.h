@@ -13,10 +13,16 @@
 namespace nephrax {
 
 class LzFile {
+  struct Passkey {};  // lets only Open construct
+
  public:
-  // Opens the file; nullptr when it cannot be opened or its compressed data is corrupt.
+  // Opens the file; nullptr when it is not a readable regular file, when a compressed file's
+  // header cannot be read, or when memory for the expanded data runs out. Compressed data that
+  // ends early keeps what it expanded to, so it reads like a plain file cut at that point; data
+  // that runs past the length its header gives is cut at that length.
   static std::unique_ptr<LzFile> Open(const std::string& path);
 
+  explicit LzFile(Passkey) {}
   ~LzFile();
   LzFile(const LzFile&) = delete;
   LzFile& operator=(const LzFile&) = delete;
@@ -29,8 +35,6 @@ class LzFile {
   bool IsCompressed() const { return fd_ < 0; }
 
  private:
-  LzFile() = default;
-
   int fd_ = -1;                    // plain file, read in place
   std::vector<uint8_t> expanded_;  // compressed file, expanded
   uint64_t size_ = 0;
