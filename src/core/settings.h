@@ -50,6 +50,8 @@ struct ChannelSettings {
   int32_t col = -1;  // display mode: -1 grey 256, 4 grey 64, 5 grey 16, 6 16-colour, 0..3 colour set
   // Colour-point lists per colour set and component; empty until a setup file supplies them.
   std::array<std::array<ColourPointList, kColourComponentCount>, kColourSetCount> colour_points;
+
+  friend bool operator==(const ChannelSettings&, const ChannelSettings&) = default;
 };
 
 // The zoom area in hundredths of a degree; all zero means no zoom.
@@ -120,6 +122,8 @@ struct Settings {
   bool colour_points_loaded = false;
 
   static std::array<ChannelSettings, kChannelCount> BuiltInChannels();
+
+  friend bool operator==(const Settings&, const Settings&) = default;
 };
 
 // A setting of the key table: its key and where it lives. The member's type is the setting type
