@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "calsun/display_tables.h"
+#include "platform/lz_file.h"
 #include "source/source_reader.h"
 #include "support/run_program.h"
 #include "support/source_file_builder.h"
@@ -21,6 +22,7 @@ namespace {
 
 const std::string kTool = NEPHRAX_BIN_DIR "/make_sample";
 const std::string kSample = NEPHRAX_SOURCE_DIR "/data/sample/sample.ir";
+const std::string kCompressedSample = NEPHRAX_SOURCE_DIR "/data/sample/sample.ir_";
 
 // The sample's area and its default grid.
 constexpr double kNorth = 50;
@@ -89,6 +91,17 @@ TEST(SampleTest, CommittedSampleIsWhatTheToolWritesNow) {
   EXPECT_TRUE(testing::ReadBytes(output) == testing::ReadBytes(kSample));
 }
 
+TEST(SampleTest, CompressedTwinExpandsToTheSample) {
+  const std::vector<uint8_t> plain = testing::ReadBytes(kSample);
+  const auto file = LzFile::Open(kCompressedSample);
+  ASSERT_NE(file, nullptr);
+  EXPECT_TRUE(file->IsCompressed());
+  ASSERT_EQ(file->Size(), plain.size());
+  std::vector<uint8_t> expanded(plain.size());
+  ASSERT_EQ(file->ReadAt(0, expanded), plain.size());
+  EXPECT_TRUE(expanded == plain);
+}
+
 TEST(SampleTest, ReaderTakesTheSampleAsA16BitInfraredGrid) {
   const ReadResult read = Read(kSample);
   ASSERT_TRUE(read.ok);
@@ -117,6 +130,15 @@ TEST(SampleTest, ReaderTakesTheSampleAsA16BitInfraredGrid) {
               table.end());
   EXPECT_NEAR(table.front(), 180, 1);
   EXPECT_NEAR(table.back(), 330, 1);
+}
+
+TEST(SampleTest, CompressedTwinReadsToTheSameImage) {
+  const ReadResult plain = Read(kSample);
+  const ReadResult compressed = Read(kCompressedSample);
+  ASSERT_TRUE(plain.ok);
+  ASSERT_TRUE(compressed.ok);
+  EXPECT_TRUE(compressed.source.image.counts16 == plain.source.image.counts16);
+  EXPECT_EQ(compressed.source.calibration.values, plain.source.calibration.values);
 }
 
 TEST(SampleTest, CycloneHasAWarmEyeInsideAColdRing) {
