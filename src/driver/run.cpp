@@ -9,6 +9,7 @@
 #include "output/picture_writer.h"
 #include "platform/system_info.h"
 #include "render/draw_picture.h"
+#include "setup/setup_file.h"
 #include "source/source_reader.h"
 
 namespace nephrax {
@@ -76,7 +77,12 @@ int RunConverter(RunState& state, std::span<const std::string_view> arguments) {
   state.program_directory = ProgramDirectory(program_path);
   state.time_zone_offset = TimeZoneOffset();
   if (!line.animation) state.output_format = OutputFormatOfPath(line.destination_path);
+  // -g sets GeoTif before the setup file is read, so that the file's own entry overrides it.
   state.settings.GeoTif = line.geotiff;
+  if (line.setup_file) {
+    ReadSetupFile(*line.setup_file, line.english ? Language::kEnglish : Language::kJapanese,
+                  state.settings, state.channels);
+  }
   if (line.map_file) state.map_image = LoadMapFile(*line.map_file);
 
   return line.animation ? RunAnimation() : RunSinglePicture(state);
