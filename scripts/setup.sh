@@ -10,7 +10,7 @@ packages=(
   libpng-dev libjpeg62-turbo-dev libgif-dev libtiff-dev libgeotiff-dev libopenjp2-7-dev
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  imagemagick
+  imagemagick libvips-tools gdal-bin
   fonts-dejavu-core fonts-liberation fonts-ipafont-gothic
 )
 
