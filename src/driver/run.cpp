@@ -27,7 +27,8 @@ int RunSinglePicture(RunState& state) {
   std::optional<Surface> surface =
       CreateSurface(state.source.geometry.output_width, state.source.geometry.output_height);
   if (!surface) return kExitNoPicture;
-  if (!DrawPicture(*surface, state.source, state.display, state.settings)) {
+  if (!DrawPicture(*surface, state.source, state.display, state.settings, state.label_font_metrics,
+                   state.zoom)) {
     PrintMessage(msg::kImageDraw);
     return kExitNoPicture;
   }

@@ -1,6 +1,7 @@
 #include "render/draw_picture.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace nephrax {
 
@@ -15,25 +16,53 @@ int32_t HalfSourcePixelMargin(int64_t source_span, int64_t output_size) {
   return static_cast<int32_t>((zoom - 1) / 2);
 }
 
+bool FitsInt32(int64_t value) {
+  return value >= std::numeric_limits<int32_t>::min() &&
+         value <= std::numeric_limits<int32_t>::max();
+}
+
+// The destination of a source area `source_width` x `source_height` stretched over the picture.
+PixelRect StretchedOverPicture(int64_t source_width, int64_t source_height, PictureSize picture) {
+  const int32_t bx = HalfSourcePixelMargin(source_width - 1, picture.width);
+  const int32_t by = HalfSourcePixelMargin(source_height - 1, picture.height);
+  return PixelRect{-bx, -by, picture.width + 2 * bx, picture.height + 2 * by};
+}
+
 // The 8-bit palette-index rows of the image: the counts themselves for 8-bit data, the widened
 // counts for 16-bit data.
 std::span<const uint8_t> IndexRows(SourceData& source, const DisplayTables& tables,
                                    const Settings& settings) {
   if (source.image.counts16.empty()) return source.image.counts8;
-  const ChannelSettings& channel = settings.channels[static_cast<size_t>(source.control.channel_index)];
+  const ChannelSettings& channel =
+      settings.channels[static_cast<size_t>(source.control.channel_index)];
   return WidenCounts(source.image, tables.count_to_index, NoDataIndex(channel));
 }
 
 }  // namespace
 
-uint8_t NoDataIndex(const ChannelSettings& channel) { return channel.tbb && !channel.rev ? 255 : 0; }
+uint8_t NoDataIndex(const ChannelSettings& channel) {
+  return channel.tbb && !channel.rev ? 255 : 0;
+}
 
 Placement PlaceWholeImage(int32_t width, int32_t height, int32_t output_width,
                           int32_t output_height) {
-  const int32_t bx = HalfSourcePixelMargin(int64_t{width} - 1, output_width);
-  const int32_t by = HalfSourcePixelMargin(int64_t{height} - 1, output_height);
   return Placement{PixelRect{0, 0, width, height},
-                   PixelRect{-bx, -by, output_width + 2 * bx, output_height + 2 * by}};
+                   StretchedOverPicture(width, height, PictureSize{output_width, output_height})};
+}
+
+std::optional<Placement> PlaceZoomWindow(const ControlBlock& control, int32_t source_height,
+                                         PictureSize picture, const ZoomWindow& window) {
+  const std::optional<SourcePoint> first = PictureToSource(control, picture, window.x0, window.y0);
+  const std::optional<SourcePoint> last = PictureToSource(control, picture, window.x1, window.y1);
+  if (!first || !last) return std::nullopt;
+  const int64_t width = int64_t{last->pixel} - first->pixel + 1;
+  const int64_t height = int64_t{last->line} - first->line + 1;
+  // DIB rows count up from the bottom line, so the area starts at the line of its last row.
+  const int64_t bottom = int64_t{source_height} - last->line - 1;
+  if (!FitsInt32(width) || !FitsInt32(height) || !FitsInt32(bottom)) return std::nullopt;
+  return Placement{PixelRect{first->pixel, static_cast<int32_t>(bottom),
+                             static_cast<int32_t>(width), static_cast<int32_t>(height)},
+                   StretchedOverPicture(width, height, picture)};
 }
 
 ColourTable BuildPalette(const Palette& palette) {
@@ -65,23 +94,28 @@ std::span<const uint8_t> WidenCounts(SourceImage& image, const CountToIndex& cou
 }
 
 bool PlaceImage(Surface& surface, SourceData& source, const DisplayTables& tables,
-                const Settings& settings) {
+                const Settings& settings, LabelMetrics label_font, ZoomState& zoom) {
   const ColourTable colours = BuildPalette(tables.palette);
   const SourceImage& image = source.image;
-  // The zoom window, when one is set, chooses the source area here once map transforms exist.
-  const Placement placement =
-      PlaceWholeImage(image.width, image.height, surface.width(), surface.height());
+  const PictureSize picture{surface.width(), surface.height()};
+  if (source.control.IsGrid()) {
+    SetupZoomWindow(source.control, settings.Zoom, picture, label_font, zoom);
+  }
+  const std::optional<Placement> placement =
+      zoom.active ? PlaceZoomWindow(source.control, image.height, picture, zoom.window)
+                  : PlaceWholeImage(image.width, image.height, picture.width, picture.height);
   const std::span<const uint8_t> rows = IndexRows(source, tables, settings);
-  const int32_t lines = StretchImage(surface, placement.destination,
-                                     IndexImage{rows, image.width, image.height}, placement.source,
-                                     colours);
+  const int32_t lines = placement ? StretchImage(surface, placement->destination,
+                                                 IndexImage{rows, image.width, image.height},
+                                                 placement->source, colours)
+                                  : 0;
   source.image = SourceImage{};
   return lines > 0;
 }
 
 bool DrawPicture(Surface& surface, SourceData& source, const DisplayTables& tables,
-                 const Settings& settings) {
-  const bool placed = PlaceImage(surface, source, tables, settings);
+                 const Settings& settings, LabelMetrics label_font, ZoomState& zoom) {
+  const bool placed = PlaceImage(surface, source, tables, settings, label_font, zoom);
   // The overlays follow here in this order as they are built: terrain shading when an elevation
   // directory is given (its result then decides the drawing's), coastlines and the grid for grid
   // images, and the caption when Dtm is 0 or more.

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "calsun/display_tables.h"
 #include "core/settings.h"
+#include "render/map_transform.h"
 #include "render/surface.h"
 #include "source/source_data.h"
 
@@ -20,12 +22,15 @@ struct Placement {
 // Places the image, then lays the overlays on it in their order. The image buffer is consumed.
 // Returns false when nothing could be drawn.
 bool DrawPicture(Surface& surface, SourceData& source, const DisplayTables& tables,
-                 const Settings& settings);
+                 const Settings& settings, LabelMetrics label_font, ZoomState& zoom);
 
-// Stretches the image through the palette onto the whole picture and releases the image buffer.
-// Returns true when at least one line was drawn.
+// Stretches the image through the palette onto the picture and releases the image buffer: the
+// whole image, or with the zoom active the part under the zoom window. A grid image first sets
+// the zoom window from the Zoom setting when it is large enough for `label_font`. Returns true
+// when at least one line was drawn; with the zoom active, an image whose area gives the window's
+// corners no source position draws nothing.
 bool PlaceImage(Surface& surface, SourceData& source, const DisplayTables& tables,
-                const Settings& settings);
+                const Settings& settings, LabelMetrics label_font, ZoomState& zoom);
 
 // The placement of a whole W x H image on an OW x OH picture: each source pixel covers a whole
 // number of picture pixels (rounded), and the destination reaches half a source pixel beyond the
@@ -33,6 +38,12 @@ bool PlaceImage(Surface& surface, SourceData& source, const DisplayTables& table
 // first and last picture pixels.
 Placement PlaceWholeImage(int32_t width, int32_t height, int32_t output_width,
                           int32_t output_height);
+
+// The placement of the part of a source image of `source_height` lines that lies under the zoom
+// window, stretched over the whole picture like a whole image. None when a corner of the window
+// has no source position or the source area does not fit int32.
+std::optional<Placement> PlaceZoomWindow(const ControlBlock& control, int32_t source_height,
+                                         PictureSize picture, const ZoomWindow& window);
 
 // The DIB colour table (blue, green, red) of the display palette.
 ColourTable BuildPalette(const Palette& palette);

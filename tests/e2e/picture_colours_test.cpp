@@ -188,7 +188,8 @@ TEST_P(PictureColourTest, EveryCountHasTheColourOfItsValue) {
   ASSERT_TRUE(ReadSourceFile(source_path, BuiltInChannelTable(), settings, tables, source));
   std::optional<Surface> surface = CreateSurface(spec.width, spec.height);
   ASSERT_TRUE(surface);
-  ASSERT_TRUE(DrawPicture(*surface, source, tables, settings));
+  ZoomState zoom;
+  ASSERT_TRUE(DrawPicture(*surface, source, tables, settings, LabelMetrics{}, zoom));
   ASSERT_TRUE(WritePicture(*surface, picture_path, OutputFormat::kBmp));
   const testing::BmpFile bmp = testing::ReadBmpFile(picture_path);
   ASSERT_EQ(bmp.width, spec.width);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "render/grid_block.h"
+
 namespace nephrax {
 namespace {
 
@@ -51,11 +53,131 @@ TEST(PlaceImageTest, SinglePixelSourceFillsThePicture) {
   tables.palette[7] = PaletteEntry{10, 20, 30, 4};
   std::optional<Surface> surface = CreateSurface(5, 3);
   ASSERT_TRUE(surface);
-  EXPECT_TRUE(PlaceImage(*surface, source, tables, Settings{}));
+  ZoomState zoom;
+  EXPECT_TRUE(PlaceImage(*surface, source, tables, Settings{}, LabelMetrics{}, zoom));
   for (int32_t y = 0; y < 3; ++y) {
     for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(surface->GetPixel(x, y), (Colour{10, 20, 30}));
   }
   EXPECT_TRUE(source.image.counts8.empty()) << "the image buffer is released once placed";
+}
+
+TEST(PlaceZoomWindowTest, StretchesTheSourceAreaUnderTheWindowOverThePicture) {
+  // A 301 x 301 source of 50N..20N, 120E..150E on 601 x 601: the window of 130E 40N to 140E 30N
+  // covers source pixels and lines 100..200, six picture pixels each (two beyond each side).
+  const ControlBlock control = testing::GridControlBlock(50, 120, 20, 150, 301, 301);
+  const std::optional<Placement> p =
+      PlaceZoomWindow(control, 301, PictureSize{601, 601}, ZoomWindow{200, 200, 400, 400});
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->source.x, 100);
+  EXPECT_EQ(p->source.y, 100);
+  EXPECT_EQ(p->source.width, 101);
+  EXPECT_EQ(p->source.height, 101);
+  EXPECT_EQ(p->destination.x, -2);
+  EXPECT_EQ(p->destination.y, -2);
+  EXPECT_EQ(p->destination.width, 605);
+  EXPECT_EQ(p->destination.height, 605);
+}
+
+TEST(PlaceZoomWindowTest, AreaWithoutHeightHasNoPlacement) {
+  const ControlBlock control = testing::GridControlBlock(30, 120, 30, 150, 301, 301);
+  EXPECT_FALSE(
+      PlaceZoomWindow(control, 301, PictureSize{601, 601}, ZoomWindow{200, 200, 400, 400}));
+}
+
+// A 4 x 4 grid image of one degree a pixel, 3N..0N and 0E..3E, drawn 1:1 on 4 x 4 pixels. The
+// count of the pixel in column x of file line y is 10 * y + x + 1; its colour says so.
+class ZoomedPlacementTest : public ::testing::Test {
+ protected:
+  static constexpr int32_t kSize = 4;
+
+  void SetUp() override {
+    for (int32_t y = 0; y < kSize; ++y) {
+      for (int32_t x = 0; x < kSize; ++x) {
+        const uint8_t count = CountAt(x, y);
+        tables_.palette[count] = PaletteEntry{count, uint8_t(100 + y), uint8_t(200 + x), 0};
+      }
+    }
+    settings_.Grid = settings_.Map = false;
+  }
+
+  static uint8_t CountAt(int32_t x, int32_t y) { return static_cast<uint8_t>(10 * y + x + 1); }
+
+  SourceData GridSource() const {
+    SourceData source;
+    source.control = testing::GridControlBlock(3, 0, 0, 3, kSize, kSize);
+    source.image.width = source.image.height = kSize;
+    source.image.stride = kSize;
+    for (int32_t row = 0; row < kSize; ++row) {  // bottom-up: the file's last line first
+      for (int32_t x = 0; x < kSize; ++x)
+        source.image.counts8.push_back(CountAt(x, kSize - 1 - row));
+    }
+    return source;
+  }
+
+  // The file position whose colour the picture shows at (x, y).
+  SourcePoint Shown(const Surface& surface, int32_t x, int32_t y) const {
+    const std::optional<Colour> colour = surface.GetPixel(x, y);
+    if (!colour) return SourcePoint{-1, -1};
+    return SourcePoint{colour->blue - 200, colour->green - 100};
+  }
+
+  DisplayTables tables_;
+  Settings settings_;
+};
+
+TEST_F(ZoomedPlacementTest, WindowOfTheZoomSettingFillsThePicture) {
+  settings_.Zoom = ZoomArea{100, 200, 200, 100};  // 1E 2N to 2E 1N: the middle 2 x 2 pixels
+  std::optional<Surface> surface = CreateSurface(kSize, kSize);
+  ASSERT_TRUE(surface);
+  SourceData source = GridSource();
+  ZoomState zoom;
+  ASSERT_TRUE(PlaceImage(*surface, source, tables_, settings_, LabelMetrics{}, zoom));
+  EXPECT_TRUE(zoom.active);
+  EXPECT_EQ(zoom.window, (ZoomWindow{1, 1, 2, 2}));
+  for (int32_t y = 0; y < kSize; ++y) {
+    for (int32_t x = 0; x < kSize; ++x) {
+      EXPECT_EQ(Shown(*surface, x, y), (SourcePoint{1 + x / 2, 1 + y / 2})) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(ZoomedPlacementTest, TooSmallWindowIsIgnored) {
+  settings_.Zoom = ZoomArea{100, 200, 200, 100};
+  std::optional<Surface> surface = CreateSurface(kSize, kSize);
+  ASSERT_TRUE(surface);
+  SourceData source = GridSource();
+  ZoomState zoom;
+  ASSERT_TRUE(PlaceImage(*surface, source, tables_, settings_, LabelMetrics{1, 0}, zoom));
+  EXPECT_FALSE(zoom.active);
+  for (int32_t y = 0; y < kSize; ++y) {
+    for (int32_t x = 0; x < kSize; ++x) EXPECT_EQ(Shown(*surface, x, y), (SourcePoint{x, y}));
+  }
+}
+
+TEST_F(ZoomedPlacementTest, EarlierWindowStaysForASatelliteViewImage) {
+  std::optional<Surface> surface = CreateSurface(kSize, kSize);
+  ASSERT_TRUE(surface);
+  SourceData source = GridSource();
+  testing::SourceFileSpec spec;
+  spec.grid_flag = 0;
+  spec.view_pixels = spec.view_lines = kSize;
+  source.control = testing::ControlBlockOf(spec);
+  ZoomState zoom{true, ZoomWindow{2, 2, 3, 3}};
+  ASSERT_TRUE(PlaceImage(*surface, source, tables_, settings_, LabelMetrics{}, zoom));
+  EXPECT_EQ(zoom.window, (ZoomWindow{2, 2, 3, 3}));
+  EXPECT_EQ(Shown(*surface, 0, 0), (SourcePoint{2, 2}));
+  EXPECT_EQ(Shown(*surface, 3, 3), (SourcePoint{3, 3}));
+}
+
+TEST_F(ZoomedPlacementTest, ActiveZoomOnAnUnmappableAreaDrawsNothing) {
+  std::optional<Surface> surface = CreateSurface(kSize, kSize);
+  ASSERT_TRUE(surface);
+  SourceData source = GridSource();
+  source.control = testing::GridControlBlock(2, 0, 2, 3, kSize, kSize);
+  ZoomState zoom{true, ZoomWindow{1, 1, 2, 2}};
+  EXPECT_FALSE(PlaceImage(*surface, source, tables_, settings_, LabelMetrics{}, zoom));
+  EXPECT_TRUE(source.image.counts8.empty()) << "the image buffer is released all the same";
+  EXPECT_EQ(surface->GetPixel(0, 0), (Colour{0, 0, 0}));
 }
 
 struct NoDataCase {
@@ -76,8 +198,8 @@ TEST_P(WidenCountsTest, MapsCountsThroughTheTableAndNoDataToItsIndex) {
   image.width = 5;
   image.height = 2;
   image.stride = 8;
-  image.counts16 = {1, 2, 65535, 16383, 3, 9, 9, 9,  //
-                    0, 65535, 1, 2, 3, 9, 9, 9};
+  image.counts16 = {1, 2,     65535, 16383, 3, 9, 9, 9,  //
+                    0, 65535, 1,     2,     3, 9, 9, 9};
   CountToIndex table{};
   table[0] = 100;
   table[1] = 101;
@@ -86,8 +208,8 @@ TEST_P(WidenCountsTest, MapsCountsThroughTheTableAndNoDataToItsIndex) {
   table[16383] = 77;
   const std::span<const uint8_t> rows = WidenCounts(image, table, NoDataIndex(channel));
   const uint8_t n = GetParam().index;
-  const std::vector<uint8_t> expected{101, 102, n, 77, 103, 0, 0, 0,  //
-                                      100, n, 101, 102, 103, 0, 0, 0};
+  const std::vector<uint8_t> expected{101, 102, n,   77,  103, 0, 0, 0,  //
+                                      100, n,   101, 102, 103, 0, 0, 0};
   EXPECT_EQ(std::vector<uint8_t>(rows.begin(), rows.end()), expected);
 }
 
