@@ -4,8 +4,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "land_outline.h"
-
 namespace nephrax::sample {
 
 namespace {
@@ -167,6 +165,7 @@ Scene MakeScene(uint64_t seed, double utc_hour) {
   };
   Scene scene;
   scene.utc_hour = utc_hour;
+  scene.land = ReadLandMask(LandMaskFile());
   scene.cyclone.lat = 20.0;
   scene.cyclone.lon = 130.0;
   scene.cyclone.lon_scale = std::cos(scene.cyclone.lat * std::numbers::pi / 180);
@@ -193,7 +192,7 @@ Scene MakeScene(uint64_t seed, double utc_hour) {
 }
 
 double BrightnessTemperature(const Scene& scene, double lat, double lon) {
-  const double land = LandFraction(lat, lon);
+  const double land = LandFraction(scene.land, lat, lon);
   double seen = SeaTemperature(scene, lat, lon);
   if (land > 0) seen = Mix(seen, LandTemperature(scene, lat, lon), land);
   const StormOffset storm = OffsetFromStorm(scene.cyclone, lat, lon);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "land_outline.h"
 #include "noise.h"
 
 namespace nephrax::sample {
@@ -21,6 +22,7 @@ struct Cyclone {
 
 struct Scene {
   double utc_hour = 0;  // time of the observation, for the land's daytime warming
+  LandMask land;
   Cyclone cyclone;
   NoiseField sea;
   NoiseField land_texture;
