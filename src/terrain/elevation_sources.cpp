@@ -62,12 +62,17 @@ void FillNoElevation(std::span<int16_t> elevations) {
   std::fill(elevations.begin(), elevations.end(), kNoElevation);
 }
 
+bool CheckPointCount(const ElevationPoints& points, std::span<int16_t> elevations) {
+  if (points.latitudes.size() == points.longitudes.size() &&
+      points.latitudes.size() == elevations.size()) {
+    return true;
+  }
+  FillNoElevation(elevations);
+  return false;
+}
+
 bool LookupElevations(const ElevationPoints& points, std::span<int16_t> elevations,
                       const std::string& directory) {
-  if (points.latitudes.size() != points.longitudes.size() || points.size() != elevations.size()) {
-    FillNoElevation(elevations);
-    return false;
-  }
   try {
     return LookupInDirectory(points, elevations, directory);
   } catch (const std::bad_alloc&) {

@@ -32,4 +32,8 @@ bool LookupElevations(const ElevationPoints& points, std::span<int16_t> elevatio
 // Marks every point as without data.
 void FillNoElevation(std::span<int16_t> elevations);
 
+// True when the points and the elevations are of one length; otherwise marks every elevation as
+// without data.
+bool CheckPointCount(const ElevationPoints& points, std::span<int16_t> elevations);
+
 }  // namespace nephrax

@@ -49,7 +49,8 @@ bool HasCellsAndExtent(const ElvGrid& grid) {
 // does not hold them all.
 std::optional<std::vector<int16_t>> ReadValueTable(const LzFile& file, int16_t length) {
   std::vector<uint8_t> bytes(2 * static_cast<size_t>(length));
-  if (file.ReadAt(kElvHeaderSize, bytes) != bytes.size()) return std::nullopt;
+  // An empty read is not asked for: the empty buffer has no address to copy to.
+  if (!bytes.empty() && file.ReadAt(kElvHeaderSize, bytes) != bytes.size()) return std::nullopt;
   std::vector<int16_t> table(static_cast<size_t>(length));
   for (size_t i = 0; i < table.size(); ++i) table[i] = ReadI16Be(bytes, 2 * i);
   return table;
@@ -137,7 +138,8 @@ std::optional<uint64_t> GridCellNumber(const ElvGrid& grid, double latitude, dou
 
 bool ReadElevationGrid(std::unique_ptr<LzFile> file, const ElevationPoints& points,
                        std::span<int16_t> elevations) {
-  const std::optional<ElvGrid> grid = ReadElvGridHeader(*file);
+  if (!CheckPointCount(points, elevations)) return false;
+  const std::optional<ElvGrid> grid = file ? ReadElvGridHeader(*file) : std::nullopt;
   if (!grid) {
     FillNoElevation(elevations);
     return false;

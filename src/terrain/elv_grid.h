@@ -46,8 +46,8 @@ std::optional<ElvGrid> ReadElvGridHeader(const LzFile& file);
 // outside the grid. Longitudes east of the grid wrap round the globe; west of it they do not.
 std::optional<uint64_t> GridCellNumber(const ElvGrid& grid, double latitude, double longitude);
 
-// Looks the points up in an ELV grid file. False, with every elevation kNoElevation, when the
-// header is refused.
+// Looks the points up in an ELV grid file. False, with every elevation kNoElevation, when there
+// is no file, its header is refused, or the spans differ in length.
 bool ReadElevationGrid(std::unique_ptr<LzFile> file, const ElevationPoints& points,
                        std::span<int16_t> elevations);
 

@@ -132,6 +132,7 @@ std::optional<uint64_t> GtopoCellOffset(const GtopoTile& tile, double latitude, 
 
 bool ReadGtopoTiles(const ElevationPoints& points, std::span<int16_t> elevations,
                     const std::string& directory) {
+  if (!CheckPointCount(points, elevations)) return false;
   const std::vector<GtopoTile> tiles = FindGtopoTiles(directory);
   if (tiles.empty()) {
     FillNoElevation(elevations);

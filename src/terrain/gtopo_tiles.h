@@ -68,7 +68,7 @@ bool TileContains(const GtopoTile& tile, double latitude, double longitude);
 std::optional<uint64_t> GtopoCellOffset(const GtopoTile& tile, double latitude, double longitude);
 
 // Looks the points up in the GTOPO30 tile set of `directory`. No longitude is wrapped. False,
-// with every elevation kNoElevation, when no tile is usable.
+// with every elevation kNoElevation, when no tile is usable or the spans differ in length.
 bool ReadGtopoTiles(const ElevationPoints& points, std::span<int16_t> elevations,
                     const std::string& directory);
 

@@ -54,7 +54,8 @@ std::optional<TileCell> LocateTileCell(const TileDescription& description, doubl
 
 // Looks the points up in the tile set that the description file at `description_path` describes,
 // its tiles in the sub-directory it names of `directory`. False, with every elevation
-// kNoElevation, when the description cannot be opened or is refused.
+// kNoElevation, when the description cannot be opened or is refused, or the spans differ in
+// length.
 bool ReadTiledSet(const ElevationPoints& points, std::span<int16_t> elevations,
                   const std::string& directory, const std::string& description_path);
 

@@ -62,11 +62,19 @@ TEST(LookupElevationsTest, FileWithoutTheElvMagicSendsTheLookupToTheGtopoTiles) 
             (std::vector<int16_t>{7, kNoElevation}));
 }
 
-TEST(LookupElevationsTest, CompressedGridReadsAsThePlainOne) {
+struct CompressionCase {
+  const char* name;
+  std::vector<int16_t> table;
+  std::vector<int16_t> expected;
+};
+
+class CompressedGridTest : public ::testing::TestWithParam<CompressionCase> {};
+
+TEST_P(CompressedGridTest, ReadsAsThePlainOne) {
   ElvGridSpec spec;
   spec.coding = 1;
   spec.index_width = 1;
-  spec.table = {0, 250, 500, 750};
+  spec.table = GetParam().table;
   spec.cells = {0, 1, 2, 3, 2, 1};
   const std::vector<uint8_t> grid = testing::BuildElvGrid(spec);
   const testing::TempDir plain;
@@ -76,10 +84,16 @@ TEST(LookupElevationsTest, CompressedGridReadsAsThePlainOne) {
   const LookupResult from_plain = testing::LookUpIn(plain.path(), {kFirstCell, kSecondRow});
   const LookupResult from_compressed =
       testing::LookUpIn(compressed.path(), {kFirstCell, kSecondRow});
-  EXPECT_EQ(from_plain.elevations, (std::vector<int16_t>{0, 250}));
+  EXPECT_EQ(from_plain.elevations, GetParam().expected);
   EXPECT_TRUE(from_compressed.found);
   EXPECT_EQ(from_compressed.elevations, from_plain.elevations);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Tables, CompressedGridTest,
+    ::testing::Values(CompressionCase{"FourEntries", {0, 250, 500, 750}, {0, 250}},
+                      CompressionCase{"Empty", {}, {kNoElevation, kNoElevation}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LookupElevationsTest, DirectoryWithoutElevationDataGivesNoData) {
   const testing::TempDir dir;
