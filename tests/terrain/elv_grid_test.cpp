@@ -177,20 +177,5 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NegativeTableLength", [](ElvGridSpec& s) { s.table_length = -1; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(GridCellNumberTest, CountsRowByRowFromTheNorthWest) {
-  ElvGrid grid;
-  grid.rows = 4;
-  grid.columns = 5;
-  grid.north = 50;
-  grid.west = -10;
-  grid.row_height = 3600;  // one degree
-  grid.column_width = 7200;
-  EXPECT_EQ(GridCellNumber(grid, 49.5, -9.0), 0U);
-  EXPECT_EQ(GridCellNumber(grid, 46.5, -1.0), 3U * 5 + 4);
-  EXPECT_EQ(GridCellNumber(grid, 48.5, 351.0), 1U * 5 + 0);  // -9 + 360
-  EXPECT_EQ(GridCellNumber(grid, 46.5, 0.0), std::nullopt);
-  EXPECT_EQ(GridCellNumber(grid, 49.5, INFINITY), std::nullopt);
-}
-
 }  // namespace
 }  // namespace nephrax
