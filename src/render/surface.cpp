@@ -72,24 +72,6 @@ void PaintRow(uint8_t* out, const uint8_t* source_row, std::span<const uint32_t>
 Surface::Surface(int32_t width, int32_t height, size_t stride, std::vector<uint8_t> bits)
     : width_(width), height_(height), stride_(stride), bits_(std::move(bits)) {}
 
-size_t Surface::RowOffset(int32_t y) const {
-  return static_cast<size_t>(height_ - 1 - y) * stride_;
-}
-
-std::optional<Colour> Surface::GetPixel(int32_t x, int32_t y) const {
-  if (x < 0 || x >= width_ || y < 0 || y >= height_) return std::nullopt;
-  const uint8_t* pixel = bits_.data() + RowOffset(y) + static_cast<size_t>(x) * 3;
-  return Colour{pixel[2], pixel[1], pixel[0]};
-}
-
-void Surface::SetPixel(int32_t x, int32_t y, Colour colour) {
-  if (x < 0 || x >= width_ || y < 0 || y >= height_) return;
-  uint8_t* pixel = bits_.data() + RowOffset(y) + static_cast<size_t>(x) * 3;
-  pixel[0] = colour.blue;
-  pixel[1] = colour.green;
-  pixel[2] = colour.red;
-}
-
 std::span<uint8_t> Surface::Row(int32_t y) {
   if (y < 0 || y >= height_) return {};
   return {bits_.data() + RowOffset(y), static_cast<size_t>(width_) * 3};
@@ -98,6 +80,26 @@ std::span<uint8_t> Surface::Row(int32_t y) {
 std::span<const uint8_t> Surface::Row(int32_t y) const {
   if (y < 0 || y >= height_) return {};
   return {bits_.data() + RowOffset(y), static_cast<size_t>(width_) * 3};
+}
+
+void FillSpan(Surface& surface, int64_t y, int64_t x_first, int64_t x_last, Colour colour) {
+  if (y < 0 || y >= surface.height()) return;
+  const int64_t first = std::max<int64_t>(x_first, 0);
+  const int64_t last = std::min<int64_t>(x_last, surface.width());
+  if (first >= last) return;
+  uint8_t* pixel = surface.Row(static_cast<int32_t>(y)).data() + static_cast<size_t>(first) * 3;
+  for (int64_t x = first; x < last; ++x, pixel += 3) {
+    pixel[0] = colour.blue;
+    pixel[1] = colour.green;
+    pixel[2] = colour.red;
+  }
+}
+
+void FillRect(Surface& surface, const PixelRect& rect, Colour colour) {
+  const int64_t last_line = std::min<int64_t>(int64_t{rect.y} + rect.height, surface.height());
+  for (int64_t y = std::max<int64_t>(rect.y, 0); y < last_line; ++y) {
+    FillSpan(surface, y, rect.x, int64_t{rect.x} + rect.width, colour);
+  }
 }
 
 std::optional<Surface> CreateSurface(int32_t width, int32_t height) {

@@ -1,10 +1,15 @@
-// The drawing surface: a 24-bit true-colour bitmap of the picture size, and the stretch that puts
-// an 8-bit palette-index image on it.
+// The drawing surface: a 24-bit true-colour bitmap of the picture size with the drawing state the
+// overlays use (pen, font, text and background colours, background mode), and the stretch that
+// puts an 8-bit palette-index image on it.
 //
 // The pixels are kept as a bottom-up device-independent bitmap keeps them: rows of blue, green,
 // red bytes, each row padded to a multiple of 4 bytes, the bottom line first. The picture writers
 // take those bytes as they are, so a finished picture is never copied. Callers address pixels
 // top-down, as a device context does: (0, 0) is the top-left pixel.
+//
+// Lines are drawn by render/draw_line.h and text by render/draw_text.h, both with the state held
+// here. An overlay opens with a SurfaceStateSaver, so whatever state it changes is restored when
+// it returns.
 #pragma once
 
 #include <array>
@@ -44,6 +49,46 @@ struct IndexImage {
   int32_t height = 0;
 };
 
+// A pixel position; (0, 0) is the top-left pixel of the surface.
+struct PixelPoint {
+  int32_t x = 0;
+  int32_t y = 0;
+
+  friend bool operator==(const PixelPoint&, const PixelPoint&) = default;
+};
+
+// Line styles: solid, dash 18 on 6 off, dot 3/3, dash-dot 9/6/3/6, dash-dot-dot 9/3/3/3/3/3, and
+// every other pixel.
+enum class LineStyle : uint8_t { kSolid, kDash, kDot, kDashDot, kDashDotDot, kAlternate };
+
+// A pen of width 1 (or less) is cosmetic: one pixel wide, its style pattern counted in pixels.
+// A wider pen is geometric: a round-capped stroke of that width, its pattern scaled by the width.
+struct Pen {
+  LineStyle style = LineStyle::kSolid;
+  int32_t width = 1;
+  Colour colour{};
+
+  friend bool operator==(const Pen&, const Pen&) = default;
+};
+
+// Opaque: the gaps of styled lines and the cells of text take the background colour first.
+// Transparent: only the strokes and glyphs are drawn.
+enum class BackgroundMode : uint8_t { kOpaque, kTransparent };
+
+class Font;
+
+// What lines and text are drawn with. A fresh surface has a black solid pen of width 1, no font,
+// black text on a white opaque background.
+struct SurfaceState {
+  Pen pen;
+  const Font* font = nullptr;  // not owned; no font draws no text
+  Colour text_colour{0, 0, 0};
+  Colour background_colour{255, 255, 255};
+  BackgroundMode background_mode = BackgroundMode::kOpaque;
+
+  friend bool operator==(const SurfaceState&, const SurfaceState&) = default;
+};
+
 // Bytes in one 24-bit DIB row of the given width: 3 bytes a pixel, padded to a multiple of 4.
 constexpr int64_t DibRowBytes(int64_t width) {
   return (width * 24 + 31) / 32 * 4;
@@ -66,9 +111,27 @@ class Surface {
   size_t stride() const { return stride_; }
 
   // The colour at (x, y); none outside the surface.
-  std::optional<Colour> GetPixel(int32_t x, int32_t y) const;
-  // Sets the pixel at (x, y); a position outside the surface is ignored.
-  void SetPixel(int32_t x, int32_t y, Colour colour);
+  std::optional<Colour> GetPixel(int32_t x, int32_t y) const {
+    if (!Contains(x, y)) return std::nullopt;
+    const uint8_t* pixel = bits_.data() + RowOffset(y) + static_cast<size_t>(x) * 3;
+    return Colour{pixel[2], pixel[1], pixel[0]};
+  }
+  // Sets the pixel at (x, y); a position outside the surface is ignored. Inline, because drawing
+  // loops call it for every pixel.
+  void SetPixel(int32_t x, int32_t y, Colour colour) {
+    if (!Contains(x, y)) return;
+    uint8_t* pixel = bits_.data() + RowOffset(y) + static_cast<size_t>(x) * 3;
+    pixel[0] = colour.blue;
+    pixel[1] = colour.green;
+    pixel[2] = colour.red;
+  }
+  bool Contains(int64_t x, int64_t y) const {
+    return x >= 0 && x < width_ && y >= 0 && y < height_;
+  }
+
+  // The pen, font, colours and background mode lines and text are drawn with.
+  SurfaceState& state() { return state_; }
+  const SurfaceState& state() const { return state_; }
 
   // The width * 3 blue, green, red bytes of line y (counted from the top); empty outside the
   // surface. For writers that fill whole lines.
@@ -83,13 +146,34 @@ class Surface {
   Surface(int32_t width, int32_t height, size_t stride, std::vector<uint8_t> bits);
 
   // Offset of the first byte of line y (counted from the top), which must be on the surface.
-  size_t RowOffset(int32_t y) const;
+  size_t RowOffset(int32_t y) const { return static_cast<size_t>(height_ - 1 - y) * stride_; }
 
   int32_t width_;
   int32_t height_;
   size_t stride_;
   std::vector<uint8_t> bits_;
+  SurfaceState state_;
 };
+
+// Keeps the surface's state from its construction and puts it back when it goes out of scope.
+class SurfaceStateSaver {
+ public:
+  explicit SurfaceStateSaver(Surface& surface) : surface_(surface), saved_(surface.state()) {}
+  ~SurfaceStateSaver() { surface_.state() = saved_; }
+  SurfaceStateSaver(const SurfaceStateSaver&) = delete;
+  SurfaceStateSaver& operator=(const SurfaceStateSaver&) = delete;
+
+ private:
+  Surface& surface_;
+  SurfaceState saved_;
+};
+
+// Paints the pixels [x_first, x_last) of line y in one colour; whatever lies off the surface is
+// left out.
+void FillSpan(Surface& surface, int64_t y, int64_t x_first, int64_t x_last, Colour colour);
+
+// Paints a rectangle in one colour, clipped to the surface.
+void FillRect(Surface& surface, const PixelRect& rect, Colour colour);
 
 // A black surface of width x height pixels. A size below 1, or one whose rows would not fit a
 // DIB or the memory, prints "Memory allocate error." and gives none.
