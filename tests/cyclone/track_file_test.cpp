@@ -111,11 +111,6 @@ TrackRecord FullRecord() {
   return record;
 }
 
-TrackRecord EarlyRecord(TrackRecord record) {
-  record.early_stage = true;
-  return record;
-}
-
 std::string Line(TrackRecordSpec spec) {
   return testing::TrackRecordLine(spec);
 }
@@ -151,38 +146,25 @@ TEST_P(TrackRecordTest, ReadsTheFieldsWithTheirDefaults) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TrackRecordTest,
-    ::testing::Values(
-        RecordCase{"Full", Line({}), 2, FullRecord()},
-        RecordCase{"EndsAfterTheLongitude", "2014-06-21 03,D,-12.5,200", 2,
-                   Record({2014, 6, 21, 3}, 'D', -12.5F, 200.0F)},
-        RecordCase{"LowerCaseStage", " 2014-6-1  7 , typhoon ,1,2\r\n", 2,
-                   Record({2014, 6, 1, 7}, 'T', 1.0F, 2.0F)},
-        RecordCase{"OtherStage", "2014-06-21 03,X,1,2", 2, std::nullopt},
-        RecordCase{"EmptyStage", "2014-06-21 03,,1,2", 2, std::nullopt},
-        RecordCase{"NoHour", "2014-06-21,T,1,2", 2, std::nullopt},
-        RecordCase{"LetterBeforeTheHour", "2014-06-21T03,T,1,2", 2, std::nullopt},
-        RecordCase{"SlashedDate", "2014/06/21 03,T,1,2", 2, std::nullopt},
-        RecordCase{"UnreadableLatitude", "2014-06-21 03,T,N20,2", 2, std::nullopt},
-        RecordCase{"NoLongitude", "2014-06-21 03,T,20", 2, std::nullopt},
-        RecordCase{"UnreadableOptionalFields",
-                   "2014-06-21 03,T,1,2,,x,y,,,east,fast,,,,,,,,,,,,,z,,,,,,?,?", 2,
-                   Record({2014, 6, 21, 3}, 'T', 1.0F, 2.0F)},
-        RecordCase{"EarlyStageFromVersion1", Line(Status("Early Stage", "")), 1,
-                   EarlyRecord(FullRecord())},
-        RecordCase{"EarlyStageHasCase", Line(Status("early stage", "")), 2, FullRecord()},
-        RecordCase{"UnknownIsNotEarlyFromVersion1", Line(Status("Unknown", "UNDEFINE")), 2,
-                   FullRecord()},
-        RecordCase{"UnknownAndUndefinedInVersion0", Line(Status("Unknown", "UNDEFINE")), 0,
-                   EarlyRecord(FullRecord())},
-        RecordCase{"Version0WithoutField22", Line(Status("Unknown", "", 21)), 0,
-                   [] {
-                     TrackRecord record = FullRecord();
-                     record.at = -99.0F;
-                     record.t_number = -1.0F;
-                     record.ci_number = -1.0F;
-                     return record;
-                   }()},
-        RecordCase{"EarlyStageInVersion0", Line(Status("Early Stage", "")), 0, FullRecord()}),
+    ::testing::Values(RecordCase{"Full", Line({}), 2, FullRecord()},
+                      RecordCase{"EndsAfterTheLongitude", "2014-06-21 03,D,-12.5,200", 2,
+                                 Record({2014, 6, 21, 3}, 'D', -12.5F, 200.0F)},
+                      RecordCase{"LowerCaseStage", " 2014-6-1  7 , typhoon ,1,2\r\n", 2,
+                                 Record({2014, 6, 1, 7}, 'T', 1.0F, 2.0F)},
+                      RecordCase{"OtherStage", "2014-06-21 03,X,1,2", 2, std::nullopt},
+                      RecordCase{"EmptyStage", "2014-06-21 03,,1,2", 2, std::nullopt},
+                      RecordCase{"NoHour", "2014-06-21,T,1,2", 2, std::nullopt},
+                      RecordCase{"LetterBeforeTheHour", "2014-06-21T03,T,1,2", 2, std::nullopt},
+                      RecordCase{"SlashedDate", "2014/06/21 03,T,1,2", 2, std::nullopt},
+                      RecordCase{"UnreadableLatitude", "2014-06-21 03,T,N20,2", 2, std::nullopt},
+                      RecordCase{"NoLongitude", "2014-06-21 03,T,20", 2, std::nullopt},
+                      RecordCase{"UnreadableOptionalFields",
+                                 "2014-06-21 03,T,1,2,,x,y,,,east,fast,,,,,,,,,,,,,z,,,,,,?,?", 2,
+                                 Record({2014, 6, 21, 3}, 'T', 1.0F, 2.0F)},
+                      RecordCase{"UnknownIsNotEarlyFromVersion1",
+                                 Line(Status("Unknown", "UNDEFINE")), 2, FullRecord()},
+                      RecordCase{"EarlyStageInVersion0", Line(Status("Early Stage", "")), 0,
+                                 FullRecord()}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FileCloser {
@@ -205,25 +187,6 @@ TrackRecordSpec At(std::string time, std::string stage, std::string ci_number = 
   spec.stage = std::move(stage);
   spec.ci_number = std::move(ci_number);
   return spec;
-}
-
-TEST(SelectStormTest, TheFirstRecordAtTheTargetHourDecides) {
-  TrackFileSpec spec;
-  spec.records = {At("2014-06-21 00", "T", "3.0"), At("2014-06-21 03", "T", "4.0"),
-                  At("2014-06-21 03", "T", "6.0")};
-  const std::optional<SelectedStorm> storm = StormOf(testing::BuildTrackFile(spec));
-  ASSERT_TRUE(storm);
-  EXPECT_EQ(storm->label, "T1407");
-  EXPECT_EQ(storm->name, "CIRRUS");
-  EXPECT_EQ(storm->colour, Settings{}.TypCol);
-  EXPECT_FLOAT_EQ(storm->intensity, 4.0F);
-}
-
-TEST(SelectStormTest, AStageWithoutItsLabelEndsTheFile) {
-  TrackFileSpec spec;
-  spec.header.typhoon_label = "";
-  spec.records = {At("2014-06-21 03", "T"), At("2014-06-21 03", "D")};
-  EXPECT_FALSE(StormOf(testing::BuildTrackFile(spec)));
 }
 
 TEST(SelectStormTest, ADepressionTakesItsLabelAndColour) {
