@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/messages.h"
+#include "cyclone/draw_cyclones.h"
 #include "output/picture_writer.h"
 #include "platform/system_info.h"
 #include "render/draw_picture.h"
@@ -32,7 +33,12 @@ int RunSinglePicture(RunState& state) {
     PrintMessage(msg::kImageDraw);
     return kExitNoPicture;
   }
-  // The tropical-cyclone overlay goes on top here once it is built.
+  // The storm marks lie on top of everything else; every drawn frame re-creates the report.
+  if (state.command_line.history_directory) {
+    const Language language = state.command_line.english ? Language::kEnglish : Language::kJapanese;
+    DrawCyclones(*surface, {state.settings, language, state.source.control, state.zoom},
+                 *state.command_line.history_directory, state.command_line.report_path);
+  }
   return WritePicture(*surface, state.command_line.destination_path, state.output_format)
              ? kExitWritten
              : kExitNoPicture;
