@@ -11,6 +11,7 @@
 #include "core/settings.h"
 #include "driver/command_line.h"
 #include "output/output_format.h"
+#include "render/label_fonts.h"
 #include "render/map_transform.h"
 #include "source/channel_table.h"
 #include "source/source_data.h"
@@ -27,6 +28,7 @@ struct RunState {
   std::optional<std::vector<uint8_t>> map_image;  // the -m file, zero-filled to 1024 bytes or more
   DisplayTables display;  // the palette of the current file; the count-to-index table of the run
   SourceData source;  // the source file being converted
+  LabelFonts label_fonts;  // created once the setup file has named the label face
   LabelMetrics label_font_metrics;  // digit width and line height of the label font
   ZoomState zoom;  // once set by a grid image, in force for the rest of the run
 };

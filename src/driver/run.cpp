@@ -91,6 +91,10 @@ int RunConverter(RunState& state, std::span<const std::string_view> arguments) {
                   state.settings, state.channels);
   }
   if (line.map_file) state.map_image = LoadMapFile(*line.map_file);
+  state.label_fonts =
+      CreateLabelFonts(state.settings, line.english ? Language::kEnglish : Language::kJapanese);
+  state.label_font_metrics = {state.label_fonts.label.digit_width,
+                              state.label_fonts.label.line_height};
 
   return line.animation ? RunAnimation() : RunSinglePicture(state);
 }
