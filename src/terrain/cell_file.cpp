@@ -50,9 +50,14 @@ CellFile::Block& CellFile::SlotForNewBlock() {
                            [](const Block& a, const Block& b) { return a.last_use < b.last_use; });
 }
 
+std::unique_ptr<LzFile> OpenElevationFile(const std::string& path) {
+  if (path.size() > kElevationPathLimit) return nullptr;
+  return LzFile::Open(path);
+}
+
 CellFile* LazyCellFile::Get() {
   if (!cells_ && !failed_) {
-    std::unique_ptr<LzFile> file = LzFile::Open(path_);
+    std::unique_ptr<LzFile> file = OpenElevationFile(path_);
     if (file) {
       cells_.emplace(std::move(file));
     } else {

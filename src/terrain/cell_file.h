@@ -45,6 +45,13 @@ class CellFile {
   uint64_t clock_ = 0;
 };
 
+// The longest path, in bytes, that a directory and the names under it may make together.
+inline constexpr size_t kElevationPathLimit = 255;
+
+// Opens a file of elevation data (plain or SZDD-compressed); nullptr when it cannot be opened or
+// its path is longer than kElevationPathLimit.
+std::unique_ptr<LzFile> OpenElevationFile(const std::string& path);
+
 // A data file opened at its first use. A file that fails to open is not tried again.
 class LazyCellFile {
  public:

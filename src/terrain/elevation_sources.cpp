@@ -8,6 +8,7 @@
 
 #include "platform/lz_file.h"
 #include "platform/system_info.h"
+#include "terrain/cell_file.h"
 #include "terrain/elv_grid.h"
 #include "terrain/gtopo_tiles.h"
 #include "terrain/tiled_set.h"
@@ -42,7 +43,7 @@ bool LookupInDirectory(const ElevationPoints& points, std::span<int16_t> elevati
                        const std::string& directory) {
   for (const std::string_view name : kElevationFileNames) {
     const std::string path = JoinPath(directory, std::string(name));
-    std::unique_ptr<LzFile> file = LzFile::Open(path);
+    std::unique_ptr<LzFile> file = OpenElevationFile(path);
     if (!file) continue;
     switch (KindOf(*file)) {
       case ElevationFileKind::kOther:

@@ -24,8 +24,8 @@ struct ElevationPoints {
 // Fills elevations[i] for every point from the first of "ELEVAT.DAT", "elevGlobe30s",
 // "elevGtopo30s", "elevGtopo2m", "elevGtopo6m" and "elevGtopo30m" that opens in `directory` (an
 // ELV grid or a tile description, possibly LZ-compressed), or else from the GTOPO30 tile set
-// there. Returns false, with every elevation kNoElevation, when no source could be used or the
-// three spans differ in length.
+// there. A file whose path would be longer than 255 bytes does not open. Returns false, with
+// every elevation kNoElevation, when no source could be used or the three spans differ in length.
 bool LookupElevations(const ElevationPoints& points, std::span<int16_t> elevations,
                       const std::string& directory);
 

@@ -99,7 +99,7 @@ std::vector<GtopoTile> FindGtopoTiles(const std::string& directory) {
     const std::string tile_name(name);
     for (const std::string& location : {directory, JoinPath(directory, tile_name)}) {
       const std::unique_ptr<LzFile> header_file =
-          LzFile::Open(JoinPath(location, tile_name + ".HDR"));
+          OpenElevationFile(JoinPath(location, tile_name + ".HDR"));
       if (!header_file) continue;
       // A header that opens decides, usable or not.
       std::optional<GtopoTile> tile = MakeGtopoTile(ReadGtopoHeader(*header_file), name,

@@ -145,7 +145,7 @@ std::optional<TileCell> LocateTileCell(const TileDescription& description, doubl
 bool ReadTiledSet(const ElevationPoints& points, std::span<int16_t> elevations,
                   const std::string& directory, const std::string& description_path) {
   if (!CheckPointCount(points, elevations)) return false;
-  const std::unique_ptr<LzFile> file = LzFile::Open(description_path);
+  const std::unique_ptr<LzFile> file = OpenElevationFile(description_path);
   const std::optional<TileDescription> description =
       file ? ReadTileDescription(*file) : std::nullopt;
   if (!description) {

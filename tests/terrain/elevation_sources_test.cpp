@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
 
 #include "lookup_helpers.h"
 #include "support/elevation_builder.h"
 #include "support/source_file_builder.h"
 #include "support/szdd_writer.h"
+#include "terrain/cell_file.h"
 
 namespace nephrax {
 namespace {
@@ -94,6 +96,27 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(CompressionCase{"FourEntries", {0, 250, 500, 750}, {0, 250}},
                       CompressionCase{"Empty", {}, {kNoElevation, kNoElevation}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+class PathLimitTest : public ::testing::TestWithParam<size_t> {};
+
+// The parameter is the number of bytes by which the grid's path passes the limit.
+TEST_P(PathLimitTest, PathsLongerThan255BytesDoNotOpen) {
+  const testing::TempDir dir;
+  const std::string file_name = "/ELEVAT.DAT";  // the shortest of the names
+  const size_t name_length =
+      kElevationPathLimit + GetParam() - (dir.path().size() + 1) - file_name.size();
+  const std::string directory = dir.File(std::string(name_length, 'd'));
+  std::filesystem::create_directory(directory);
+  testing::WriteBytes(directory + file_name, testing::BuildElvGrid(GridOf(42)));
+  const LookupResult result = testing::LookUpIn(directory, {kFirstCell});
+  EXPECT_EQ(result.found, GetParam() == 0);
+  EXPECT_EQ(result.elevations,
+            (std::vector<int16_t>{GetParam() == 0 ? int16_t{42} : kNoElevation}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, PathLimitTest, ::testing::Values(0, 1), [](const auto& info) {
+  return info.param == 0 ? "AtTheLimit" : "Beyond";
+});
 
 TEST(LookupElevationsTest, DirectoryWithoutElevationDataGivesNoData) {
   const testing::TempDir dir;
