@@ -7,6 +7,7 @@
 #include <new>
 
 #include "calsun/display_tables.h"
+#include "calsun/visible_correction.h"
 #include "core/messages.h"
 
 namespace nephrax {
@@ -262,14 +263,19 @@ bool ReadSourceFile(const std::string& path, const ChannelTable& channels, Setti
       !ReadCalibrationBlock(*file, source.control, source.calibration)) {
     return false;
   }
-  BuildDisplayTables(source.control, source.calibration,
-                     settings.channels[static_cast<size_t>(source.control.channel_index)], tables);
+  const ChannelSettings& channel =
+      settings.channels[static_cast<size_t>(source.control.channel_index)];
+  BuildDisplayTables(source.control, source.calibration, channel, tables);
   if (!ComputeImageSize(source.control, settings, source.geometry) ||
       !ReadImageRecords(*file, source.control, source.image)) {
     return false;
   }
   NormalizeCounts(source.image, source.control);
-  // The visible-image sun-angle correction (Vadj) is applied here once it is built.
+  if (settings.Vadj) {
+    // Its result is not looked at: a channel it leaves alone is drawn as read.
+    CorrectVisibleImage(source.control, source.calibration, channel, SatelliteViewOf(settings),
+                        source.image);
+  }
   return true;
 }
 

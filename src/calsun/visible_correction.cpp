@@ -1,0 +1,281 @@
+#include "calsun/visible_correction.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <optional>
+#include <span>
+
+#include "calsun/count_lookup.h"
+#include "calsun/display_tables.h"
+
+namespace nephrax {
+
+namespace {
+
+constexpr int32_t kMinStep = 10;
+constexpr int32_t kStepsPerLine = 50;
+// The gain never exceeds 1 / kSunFloor, so that pixels under a low sun are not blown out.
+constexpr double kSunFloor = 0.3;
+// Glint cosines above kGlintThreshold divide the sun cosine by kGlintBase - cosine.
+constexpr double kGlintThreshold = 0.6;
+constexpr double kGlintBase = 1.6;
+
+constexpr int64_t kSecondsPerDay = 86400;
+constexpr int64_t kFirstYear = 1;
+constexpr int64_t kLastYear = 9999;
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+  return a / b - (a % b != 0 && (a < 0) != (b < 0));
+}
+
+// Days since 1970-01-01 of a date of the proleptic Gregorian calendar (month 1..12).
+int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
+  year -= month <= 2;
+  const int64_t era = FloorDiv(year, 400);
+  const int64_t year_of_era = year - era * 400;
+  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+// The inverse of DaysFromCivil, with the time of day.
+UtcTime UtcTimeOfSeconds(int64_t seconds) {
+  const int64_t days = FloorDiv(seconds, kSecondsPerDay);
+  const int64_t second_of_day = seconds - days * kSecondsPerDay;
+  const int64_t shifted = days + 719468;
+  const int64_t era = FloorDiv(shifted, 146097);
+  const int64_t day_of_era = shifted - era * 146097;
+  const int64_t year_of_era =
+      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
+  const int64_t day_of_year =
+      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
+  const int64_t month_index = (5 * day_of_year + 2) / 153;  // 0 = March
+  const int64_t month = month_index < 10 ? month_index + 3 : month_index - 9;
+  UtcTime time;
+  time.year = static_cast<int32_t>(year_of_era + era * 400 + (month <= 2));
+  time.month = static_cast<int32_t>(month);
+  time.day = static_cast<int32_t>(day_of_year - (153 * month_index + 2) / 5 + 1);
+  time.hour = static_cast<int32_t>(second_of_day / 3600);
+  time.minute = static_cast<int32_t>(second_of_day / 60 % 60);
+  time.second = static_cast<int32_t>(second_of_day % 60);
+  return time;
+}
+
+// Seconds since 1970-01-01 of a control-block time taken as UTC. Fields out of their ranges
+// carry over as a calendar does (month 13 is January of the next year); the result is held within
+// the years 1..9999, so that any field values give a time the geometry can use.
+int64_t SecondsOfTime(const TimeRecord& time) {
+  const int64_t month_offset = int64_t{time.month} - 1;
+  const int64_t year =
+      int64_t{time.century} * 100 + time.year_in_century + FloorDiv(month_offset, 12);
+  const int64_t month = month_offset - FloorDiv(month_offset, 12) * 12 + 1;
+  const int64_t seconds = (DaysFromCivil(year, month, 1) + time.day - 1) * kSecondsPerDay +
+                          int64_t{time.hour} * 3600 + int64_t{time.minute} * 60 + time.second;
+  return std::clamp(seconds, DaysFromCivil(kFirstYear, 1, 1) * kSecondsPerDay,
+                    DaysFromCivil(kLastYear + 1, 1, 1) * kSecondsPerDay - 1);
+}
+
+// Position `index` of `last_index` + 1 evenly spaced positions, as a fraction of the whole; a
+// single position is at 0.
+double FractionOf(int32_t index, int32_t last_index) {
+  return last_index > 0 ? static_cast<double>(index) / last_index : 0.0;
+}
+
+// The longitudes of the sample columns, the same on every line. Across the 180th meridian (left
+// 170, right -170) they run on from 170 to 190 instead of back through 0, and each is taken on
+// the side of the meridian nearer the image's centre.
+std::vector<double> SampleLongitudes(const ControlBlock& block, int32_t width,
+                                     const std::vector<int32_t>& columns) {
+  const double left = block.Real(cb::kTopLeftLon);
+  const double right = block.Real(cb::kTopRightLon);
+  const double end = right < 0 && left > right ? right + 360 : right;
+  const double centre = (left + end) * 0.5;
+  std::vector<double> longitudes;
+  longitudes.reserve(columns.size());
+  for (const int32_t column : columns) {
+    double lon = width > 1 ? left + (end - left) * column / (width - 1) : left;
+    if (lon < 0) {
+      if (std::fabs(centre - lon) > std::fabs(lon + 360 - centre)) lon += 360;
+    } else if (std::fabs(lon - centre) > std::fabs(centre - (lon - 360))) {
+      lon -= 360;
+    }
+    longitudes.push_back(lon);
+  }
+  return longitudes;
+}
+
+// The geometry at the sample points of one line: the sun's cosine and, when `glint` is not
+// empty, the glint cosine.
+void SampleLine(const SunEphemeris& sun, double lat, std::span<const double> longitudes,
+                const SatelliteView& satellite, std::span<double> sun_cosines,
+                std::span<double> glint_cosines) {
+  for (size_t k = 0; k < longitudes.size(); ++k) {
+    if (glint_cosines.empty()) {
+      // Without glint only the sun's zenith is wanted, which ViewGeometry takes from the sun's
+      // position alone.
+      sun_cosines[k] = std::cos(SunZenith(sun, lat, longitudes[k]));
+    } else {
+      const ViewAngles angles = ViewGeometry(sun, lat, longitudes[k], 0, satellite);
+      sun_cosines[k] = std::cos(angles.sun_zenith);
+      glint_cosines[k] = std::cos(angles.glint);
+    }
+  }
+}
+
+// Linear interpolation between samples k and k + 1, `offset` columns past sample k of a stretch
+// `span` columns long.
+double Interpolate(std::span<const double> samples, size_t k, int32_t offset, int32_t span) {
+  return (samples[k + 1] * offset + samples[k] * (span - offset)) / span;
+}
+
+// Calls `apply(k, start, span)` for every stretch of a line: columns start..start + span - 1,
+// from sample k on. The last stretch runs to the end of the line, one column past its last
+// sample.
+template <typename Apply>
+void ForEachStretch(int32_t width, int32_t step, Apply apply) {
+  size_t k = 0;
+  for (int32_t start = 0; start < width; start += step, ++k)
+    apply(k, start, start + step >= width ? width - start : step);
+}
+
+// The factor every pixel's value of one line is divided by: the sun cosine interpolated between
+// the samples, raised to kSunFloor, and divided by kGlintBase - glint cosine near the glint
+// direction. 0 marks a pixel whose sun is below the horizon.
+void FactorsOfLine(int32_t step, std::span<const double> sun, std::span<const double> glint,
+                   std::span<double> factors) {
+  const auto width = static_cast<int32_t>(factors.size());
+  ForEachStretch(width, step, [&](size_t k, int32_t start, int32_t span) {
+    double* stretch = factors.data() + start;
+    for (int32_t offset = 0; offset < span; ++offset) {
+      const double f = Interpolate(sun, k, offset, span);
+      stretch[offset] = f > 0 ? std::max(f, kSunFloor) : 0;
+    }
+  });
+  if (glint.empty()) return;
+  ForEachStretch(width, step, [&](size_t k, int32_t start, int32_t span) {
+    double* stretch = factors.data() + start;
+    for (int32_t offset = 0; offset < span; ++offset) {
+      const double g = Interpolate(glint, k, offset, span);
+      if (g > kGlintThreshold) stretch[offset] /= kGlintBase - g;
+    }
+  });
+}
+
+// Everything that turns a count and its factor into the corrected count.
+struct CountCorrection {
+  int32_t first;
+  int32_t last;
+  std::vector<double> values;  // ValueOfCount of counts first..last
+  CountLookup lookup;
+  int32_t no_data;  // the count that marks missing data, or -1
+};
+
+// The hot loop. Kept out of line, with what it reads in locals: inlined into the image loop it
+// leaves too few registers, and the pixels take half as long again.
+template <typename Count>
+[[gnu::noinline]] void CorrectLine(std::span<Count> row, std::span<const double> factors,
+                                   const CountCorrection& correction) {
+  const double* values = correction.values.data();
+  const int32_t first = correction.first;
+  const int32_t last = correction.last;
+  const int32_t no_data = correction.no_data;
+  const CountLookup& lookup = correction.lookup;
+  for (size_t c = 0; c < row.size(); ++c) {
+    const int32_t count = row[c];
+    if (count == no_data || factors[c] == 0) continue;
+    const double value = values[static_cast<size_t>(std::clamp(count, first, last) - first)];
+    row[c] = static_cast<Count>(lookup.CountOf(value / factors[c]));
+  }
+}
+
+template <typename Count>
+void CorrectImage(const ControlBlock& block, const SatelliteView& satellite,
+                  const CountCorrection& correction, const SamplePlan& plan,
+                  std::span<Count> counts, int32_t width, int32_t height, size_t stride) {
+  const std::vector<double> longitudes = SampleLongitudes(block, width, plan.columns);
+  std::vector<double> sun(plan.columns.size());
+  std::vector<double> glint(satellite.sun_glint ? plan.columns.size() : 0);
+  std::vector<double> factors(static_cast<size_t>(width));
+  const double lat_top = block.Real(cb::kTopLeftLat);
+  const double lat_bottom = block.Real(cb::kBottomLeftLat);
+  // Lines scanned within the same second share the sun's ephemeris.
+  std::optional<UtcTime> ephemeris_time;
+  SunEphemeris ephemeris;
+  for (int32_t line = 0; line < height; ++line) {
+    const UtcTime time = LineTime(block, height, line);
+    if (time != ephemeris_time) {
+      ephemeris = SunEphemerisAt(ModifiedJulianDate(time));
+      ephemeris_time = time;
+    }
+    const double lat = lat_top - (lat_top - lat_bottom) * FractionOf(line, height - 1);
+    SampleLine(ephemeris, lat, longitudes, satellite, sun, glint);
+    FactorsOfLine(plan.step, sun, glint, factors);
+    // Picture line 0 is the last row of the bottom-up buffer.
+    const size_t row = static_cast<size_t>(height - 1 - line) * stride;
+    CorrectLine(counts.subspan(row, static_cast<size_t>(width)), factors, correction);
+  }
+}
+
+// The buffer holds `height` rows of `stride` counts, each at least `width` long.
+template <typename Count>
+bool HoldsImage(const std::vector<Count>& counts, const SourceImage& image) {
+  return image.width > 0 && image.height > 0 && image.stride >= static_cast<size_t>(image.width) &&
+         counts.size() >= image.stride * static_cast<size_t>(image.height);
+}
+
+}  // namespace
+
+SamplePlan PlanSamples(int32_t width) {
+  SamplePlan plan;
+  plan.step = std::max(kMinStep, width / kStepsPerLine);
+  const int32_t samples = width / plan.step + 2;
+  plan.columns.reserve(static_cast<size_t>(samples));
+  int32_t column = 0;
+  for (int32_t k = 0; k < samples; ++k) {
+    plan.columns.push_back(column);
+    column = column + plan.step >= width ? width - 1 : column + plan.step;
+  }
+  return plan;
+}
+
+UtcTime LineTime(const ControlBlock& block, int32_t lines, int32_t line) {
+  const int64_t start = SecondsOfTime(block.ObservationStart());
+  const int64_t end = SecondsOfTime(block.ObservationEnd());
+  const int32_t last_line = lines - 1;
+  const int32_t scanned = block.Int(cb::kViewLines) < 0 ? last_line - line : line;
+  // In single precision, as the scan times have always been spread over the lines.
+  const float fraction =
+      last_line > 0 ? static_cast<float>(scanned) / static_cast<float>(last_line) : 0.0F;
+  const float offset = fraction * static_cast<float>(end - start);
+  return UtcTimeOfSeconds(start + static_cast<int64_t>(std::trunc(double{offset} + 0.5)));
+}
+
+bool CorrectVisibleImage(const ControlBlock& block, const Calibration& calibration,
+                         const ChannelSettings& channel, const SatelliteView& satellite,
+                         SourceImage& image) {
+  if (channel.tbb) return false;
+  try {
+    const SamplePlan plan = PlanSamples(image.width);
+    CountCorrection correction{
+        calibration.first, calibration.last, {}, CountLookup(calibration, channel), -1};
+    for (int32_t count = calibration.first; count <= calibration.last; ++count)
+      correction.values.push_back(ValueOfCount(calibration, channel, count));
+    if (!image.counts16.empty()) {
+      if (!HoldsImage(image.counts16, image)) return false;
+      correction.no_data = kNoDataCount16;
+      CorrectImage<uint16_t>(block, satellite, correction, plan, image.counts16, image.width,
+                             image.height, image.stride);
+    } else {
+      if (!HoldsImage(image.counts8, image)) return false;
+      if (block.HasFlag(kNoDataFlag)) correction.no_data = 255;
+      CorrectImage<uint8_t>(block, satellite, correction, plan, image.counts8, image.width,
+                            image.height, image.stride);
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace nephrax

@@ -1,0 +1,216 @@
+// The sun-angle correction as a run meets it: a setup file turns Vadj on, the reader corrects the
+// visible image it reads, and the picture shows it. The corrected counts of images of uniform
+// albedo are checked against the sun worked out independently at every pixel.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "calsun/display_tables.h"
+#include "calsun/reference_correction.h"
+#include "setup/setup_file.h"
+#include "source/source_reader.h"
+#include "support/bmp_file.h"
+#include "support/run_program.h"
+#include "support/setup_file_builder.h"
+#include "support/source_file_builder.h"
+
+namespace nephrax {
+namespace {
+
+using testing::ReferenceCorrectedCount;
+using testing::ReferenceSunCosine;
+using testing::ScanArea;
+
+constexpr int kLast = 1023;
+constexpr uint16_t kAlbedoCount = 250;
+constexpr int32_t kWidth = 121;
+constexpr int32_t kHeight = 61;
+
+// Noon to midnight over Japan on the June solstice: high sun on the first lines, a low sun and the
+// terminator further down, night on the last lines.
+const ScanArea kAfternoon{40, 20, 120, 150, {20, 14, 6, 21, 3, 0, 0}, {20, 14, 6, 21, 15, 0, 0}};
+
+testing::SourceFileSpec VisibleSpec(const ScanArea& area, const std::string& channel = "GEO-VS") {
+  testing::SourceFileSpec spec;
+  spec.channel = channel;
+  spec.start = area.start;
+  spec.end = area.end;
+  spec.top_left_lat = spec.top_right_lat = static_cast<float>(area.lat_top);
+  spec.bottom_left_lat = spec.bottom_right_lat = static_cast<float>(area.lat_bottom);
+  spec.top_left_lon = spec.bottom_left_lon = static_cast<float>(area.lon_left);
+  spec.top_right_lon = spec.bottom_right_lon = static_cast<float>(area.lon_right);
+  spec.last_count = kLast;
+  for (int c = 0; c <= kLast; ++c) spec.calibration.push_back(static_cast<float>(c) / kLast);
+  spec.width = kWidth;
+  spec.height = kHeight;
+  spec.pixels.assign(static_cast<size_t>(kWidth * kHeight), kAlbedoCount);
+  return spec;
+}
+
+// A satellite-view image whose lines were scanned from the bottom up.
+testing::SourceFileSpec BottomFirstSpec(const ScanArea& area) {
+  testing::SourceFileSpec spec = VisibleSpec(area);
+  spec.grid_flag = 0;
+  spec.view_pixels = kWidth;
+  spec.view_lines = -kHeight;
+  return spec;
+}
+
+class VisibleCorrectionRunTest : public ::testing::Test {
+ protected:
+  // Reads `spec` as a run with `setup` does.
+  SourceData Read(const testing::SourceFileSpec& spec, const testing::SetupFileBuilder& setup) {
+    const std::string source_path = dir_.File("source.dat");
+    const std::string setup_path = dir_.File("setup.ini");
+    testing::WriteBytes(source_path, testing::BuildSourceFile(spec));
+    setup.Write(setup_path);
+    Settings settings;
+    ChannelTable channels = BuiltInChannelTable();
+    ReadSetupFile(setup_path, Language::kEnglish, settings, channels);
+    DisplayTables tables;
+    SourceData source;
+    EXPECT_TRUE(ReadSourceFile(source_path, channels, settings, tables, source));
+    return source;
+  }
+
+  static testing::SetupFileBuilder VadjOn() {
+    testing::SetupFileBuilder setup;
+    setup.Entry("Vadj", "ON");
+    return setup;
+  }
+
+  testing::TempDir dir_;
+};
+
+uint16_t PixelAt(const SourceImage& image, int32_t line, int32_t column) {
+  return image.counts16[static_cast<size_t>(image.height - 1 - line) * image.stride +
+                        static_cast<size_t>(column)];
+}
+
+// Pixels within this cosine of the horizon or of the 0.3 floor depend on the interpolation
+// between sample columns; they are left out.
+bool NearAnEdge(double cosine) {
+  return std::abs(cosine) < 0.02 || std::abs(cosine - 0.3) < 0.02;
+}
+
+// Every pixel away from the edges within one count of the reference; returns how many.
+int ExpectMatchesReference(const SourceImage& image, const ScanArea& area) {
+  int compared = 0;
+  for (int32_t line = 0; line < image.height; ++line) {
+    for (int32_t column = 0; column < image.width; ++column) {
+      const double cosine = ReferenceSunCosine(area, image.width, image.height, line, column);
+      if (NearAnEdge(cosine)) continue;
+      const int expected = ReferenceCorrectedCount(kAlbedoCount, kLast, cosine);
+      EXPECT_LE(std::abs(PixelAt(image, line, column) - expected), 1)
+          << "line " << line << " column " << column << " cosine " << cosine;
+      ++compared;
+    }
+  }
+  return compared;
+}
+
+TEST_F(VisibleCorrectionRunTest, UniformAlbedoGivesTheCountsOfTheSunAtEachPixel) {
+  const SourceData source = Read(VisibleSpec(kAfternoon), VadjOn());
+  EXPECT_GT(ExpectMatchesReference(source.image, kAfternoon), kWidth * kHeight * 3 / 4);
+}
+
+TEST_F(VisibleCorrectionRunTest, NightLinesAreUnchanged) {
+  const SourceData source = Read(VisibleSpec(kAfternoon), VadjOn());
+  int night_lines = 0;
+  for (int32_t line = 0; line < kHeight; ++line) {
+    bool night = true;
+    for (int32_t column = 0; column < kWidth; column += 10)
+      night = night && ReferenceSunCosine(kAfternoon, kWidth, kHeight, line, column) < -0.02;
+    if (!night) continue;
+    ++night_lines;
+    for (int32_t column = 0; column < kWidth; ++column)
+      ASSERT_EQ(PixelAt(source.image, line, column), kAlbedoCount) << line << " " << column;
+  }
+  EXPECT_GT(night_lines, 3);
+}
+
+TEST_F(VisibleCorrectionRunTest, VadjOffLeavesTheImageAsRead) {
+  testing::SetupFileBuilder off;
+  off.Entry("Vadj", "OFF");
+  const SourceData source = Read(VisibleSpec(kAfternoon), off);
+  for (int32_t line = 0; line < kHeight; ++line) {
+    for (int32_t column = 0; column < kWidth; ++column)
+      ASSERT_EQ(PixelAt(source.image, line, column), kAlbedoCount) << line << " " << column;
+  }
+}
+
+TEST_F(VisibleCorrectionRunTest, TemperatureChannelIsUnchanged) {
+  testing::SetupFileBuilder off;
+  off.Entry("Vadj", "OFF");
+  const testing::SourceFileSpec infrared = VisibleSpec(kAfternoon, "GEO-IR1");
+  const SourceData corrected = Read(infrared, VadjOn());
+  const SourceData as_read = Read(infrared, off);
+  EXPECT_EQ(corrected.image.counts16, as_read.image.counts16);
+}
+
+TEST_F(VisibleCorrectionRunTest, NegativeLineCountScansFromTheBottom) {
+  ScanArea area = kAfternoon;
+  area.bottom_first = true;
+  const SourceData source = Read(BottomFirstSpec(area), VadjOn());
+  EXPECT_GT(ExpectMatchesReference(source.image, area), kWidth * kHeight * 3 / 4);
+  // The top line is scanned at midnight, the bottom line at noon.
+  EXPECT_EQ(PixelAt(source.image, 0, 0), kAlbedoCount);
+  EXPECT_GT(PixelAt(source.image, kHeight - 1, 0), kAlbedoCount);
+}
+
+TEST_F(VisibleCorrectionRunTest, ImageAcrossTheDateLine) {
+  // Local noon on the 180th meridian: the image from 170 E to 170 W lies in full sun.
+  const ScanArea noon_at_180{
+      10, -10, 170, -170, {20, 14, 6, 21, 0, 0, 0}, {20, 14, 6, 21, 0, 10, 0}};
+  const SourceData source = Read(VisibleSpec(noon_at_180), VadjOn());
+  ScanArea continuous = noon_at_180;
+  continuous.lon_right = 190;
+  EXPECT_EQ(ExpectMatchesReference(source.image, continuous), kWidth * kHeight);
+}
+
+// The whole program: the same visible file drawn with and without a setup file that turns the
+// correction on. Under the sun the picture gets brighter; the night lines stay as they were.
+TEST(VisibleCorrectionProgramTest, CorrectionBrightensTheSunlitPartOfThePicture) {
+  testing::TempDir dir;
+  const std::string source = dir.File("visible.dat");
+  testing::WriteBytes(source, testing::BuildSourceFile(VisibleSpec(kAfternoon)));
+  testing::SetupFileBuilder setup;
+  setup.Entry("Vadj", "ON").Entry("Grid", "OFF").Entry("Map", "OFF");
+  setup.Write(dir.File("on.ini"));
+  testing::SetupFileBuilder plain_setup;
+  plain_setup.Entry("Grid", "OFF").Entry("Map", "OFF");
+  plain_setup.Write(dir.File("off.ini"));
+  ASSERT_EQ(testing::RunProgram(testing::NephraxPath(),
+                                {"-s=" + dir.File("on.ini"), source, dir.File("on.bmp")})
+                .exit_status,
+            0);
+  ASSERT_EQ(testing::RunProgram(testing::NephraxPath(),
+                                {"-s=" + dir.File("off.ini"), source, dir.File("off.bmp")})
+                .exit_status,
+            0);
+  const testing::BmpFile on = testing::ReadBmpFile(dir.File("on.bmp"));
+  const testing::BmpFile off = testing::ReadBmpFile(dir.File("off.bmp"));
+  ASSERT_EQ(on.width, off.width);
+  ASSERT_EQ(on.height, off.height);
+  int brighter = 0;
+  int darker = 0;
+  for (int32_t y = 0; y < on.height; ++y) {
+    for (int32_t x = 0; x < on.width; ++x) {
+      const Colour a = on.Pixel(x, y);
+      const Colour b = off.Pixel(x, y);
+      brighter += a.red > b.red;
+      darker += a.red < b.red;
+    }
+  }
+  EXPECT_GT(brighter, on.width * on.height / 2);
+  EXPECT_EQ(darker, 0);
+  // The bottom line of the picture is scanned at midnight.
+  for (int32_t x = 0; x < on.width; ++x) {
+    EXPECT_EQ(on.Pixel(x, on.height - 1).red, off.Pixel(x, off.height - 1).red) << x;
+  }
+}
+
+}  // namespace
+}  // namespace nephrax
