@@ -9,9 +9,11 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # Seeds: a small valid source file and its compressed twin; a setup file as the program writes it;
-# the start of a real coastline file.
-mkdir -p "$work/source_reader_fuzz" "$work/setup_file_fuzz" "$work/coastline_file_fuzz"
+# the start of a real coastline file; the sample's track file.
+mkdir -p "$work/source_reader_fuzz" "$work/setup_file_fuzz" "$work/coastline_file_fuzz" \
+  "$work/track_file_fuzz"
 head -c 4096 data/coast/msMap30.dat >"$work/coastline_file_fuzz/seed.dat"
+cp data/sample/hst/*.HST "$work/track_file_fuzz/"
 "$bin/make_sample" "$work/source_reader_fuzz/seed.dat" --width 16 --height 8 >/dev/null
 (cd "$work/source_reader_fuzz" && cp seed.dat packed.dat && mscompress packed.dat >/dev/null && rm packed.dat)
 "$bin/nephrax" "-s=$work/setup_file_fuzz/seed.ini" "$work/none" "$work/none.bmp" >/dev/null 2>&1 || true

@@ -243,7 +243,7 @@ LzFile::~LzFile() {
 }
 
 size_t LzFile::ReadAt(uint64_t offset, std::span<uint8_t> out) const {
-  if (offset >= size_) return 0;
+  if (offset >= size_ || out.empty()) return 0;
   const size_t wanted = static_cast<size_t>(std::min<uint64_t>(out.size(), size_ - offset));
   if (fd_ < 0) {
     std::memcpy(out.data(), expanded_.data() + offset, wanted);
