@@ -25,6 +25,12 @@ int64_t TimeZoneOffset() {
   return static_cast<int64_t>(timezone);
 }
 
+std::optional<std::string> TimeZoneStandardName() {
+  if (std::getenv("TZ") == nullptr) return std::nullopt;
+  tzset();
+  return std::string(tzname[0]);
+}
+
 std::string JoinPath(const std::string& directory, const std::string& name) {
   if (directory.empty() || directory.back() == '/') return directory + name;
   return directory + "/" + name;

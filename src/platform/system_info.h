@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace nephrax {
@@ -13,6 +14,9 @@ std::string ProgramDirectory(const std::string& fallback_path);
 // Seconds of UTC minus local time from the "TZ" environment variable (its standard offset only);
 // -32400 (local time UTC + 9 h) when "TZ" is not set.
 int64_t TimeZoneOffset();
+
+// The standard zone name "TZ" gives ("EST" of "EST5EDT"); none when "TZ" is not set.
+std::optional<std::string> TimeZoneStandardName();
 
 // Joins a directory and a file name with "/" unless the directory is empty or already ends in one.
 std::string JoinPath(const std::string& directory, const std::string& name);
