@@ -76,15 +76,9 @@ int64_t SecondsOfTime(const TimeRecord& time) {
                     DaysFromCivil(kLastYear + 1, 1, 1) * kSecondsPerDay - 1);
 }
 
-// Position `index` of `last_index` + 1 evenly spaced positions, as a fraction of the whole; a
-// single position is at 0.
-double FractionOf(int32_t index, int32_t last_index) {
-  return last_index > 0 ? static_cast<double>(index) / last_index : 0.0;
-}
-
 // The longitudes of the sample columns, the same on every line. Across the 180th meridian (left
-// 170, right -170) they run on from 170 to 190 instead of back through 0, and each is taken on
-// the side of the meridian nearer the image's centre.
+// 170, right -170) they run on from 170 to 190 instead of back through 0, and each is moved a
+// whole turn when that brings it nearer the image's centre.
 std::vector<double> SampleLongitudes(const ControlBlock& block, int32_t width,
                                      const std::vector<int32_t>& columns) {
   const double left = block.Real(cb::kTopLeftLon);
@@ -208,7 +202,9 @@ void CorrectImage(const ControlBlock& block, const SatelliteView& satellite,
       ephemeris = SunEphemerisAt(ModifiedJulianDate(time));
       ephemeris_time = time;
     }
-    const double lat = lat_top - (lat_top - lat_bottom) * FractionOf(line, height - 1);
+    // A single line lies at the top latitude, as a single column lies at the left longitude.
+    const double lat =
+        height > 1 ? lat_top - (lat_top - lat_bottom) * line / (height - 1) : lat_top;
     SampleLine(ephemeris, lat, longitudes, satellite, sun, glint);
     FactorsOfLine(plan.step, sun, glint, factors);
     // Picture line 0 is the last row of the bottom-up buffer.
