@@ -1,7 +1,7 @@
 #include "render/draw_text.h"
 
 #include <algorithm>
-#include <vector>
+#include <string>
 
 #include "render/font.h"
 
@@ -40,13 +40,10 @@ void DrawText(Surface& surface, int32_t x, int32_t y, std::string_view text) {
   const SurfaceState& state = surface.state();
   if (state.font == nullptr) return;
   const Font& font = *state.font;
-  std::vector<GlyphImage> glyphs;
-  int64_t extent = 0;
-  for (const char32_t code : DecodeText(text, font.encoding())) {
-    glyphs.push_back(font.RenderGlyph(code));
-    extent += glyphs.back().advance;
-  }
+  const std::u32string codes = DecodeText(text, font.encoding());
   if (state.background_mode == BackgroundMode::kOpaque) {
+    int64_t extent = 0;
+    for (const char32_t code : codes) extent += font.Advance(code);
     const TextMetrics& metrics = font.metrics();
     const int64_t bottom = int64_t{y} + metrics.tmHeight + metrics.tmExternalLeading;
     for (int64_t row = std::max<int64_t>(y, 0); row < std::min<int64_t>(bottom, surface.height());
@@ -54,9 +51,11 @@ void DrawText(Surface& surface, int32_t x, int32_t y, std::string_view text) {
       FillSpan(surface, row, x, x + extent, state.background_colour);
     }
   }
+  // One glyph at a time, so that even the largest glyphs never pile up in memory.
   const int64_t baseline = int64_t{y} + font.metrics().tmAscent;
   int64_t pen = x;
-  for (const GlyphImage& glyph : glyphs) {
+  for (const char32_t code : codes) {
+    const GlyphImage glyph = font.RenderGlyph(code);
     BlendGlyph(surface, glyph, pen + glyph.left, baseline - glyph.top, state.text_colour);
     pen += glyph.advance;
   }

@@ -128,11 +128,6 @@ TEST(CreateFontTest, AHugeHeightIsDrawnAtTheLargestSize) {
 
 // --- The run's label fonts --------------------------------------------------------------------
 
-TEST(PointsToHeightTest, TakesPointsAt96DotsPerInch) {
-  EXPECT_EQ(PointsToHeight(9), -12);
-  EXPECT_EQ(PointsToHeight(6), -8);
-}
-
 class LabelFontsTest : public ::testing::TestWithParam<Language> {};
 
 TEST_P(LabelFontsTest, MeasureTheirDigitsAndLines) {

@@ -49,11 +49,6 @@ TEST(DecodeTextTest, ReadsShiftJisForAJapaneseFont) {
             U"\u0082\u00A0A");
 }
 
-TEST(EncodingOfLanguageTest, JapaneseModeReadsShiftJis) {
-  EXPECT_EQ(EncodingOfLanguage(Language::kJapanese), TextEncoding::kShiftJis);
-  EXPECT_EQ(EncodingOfLanguage(Language::kEnglish), TextEncoding::kAnsi);
-}
-
 class EncodeUtf8Test : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(EncodeUtf8Test, GivesBackTheUtf8ItWasDecodedFrom) {
