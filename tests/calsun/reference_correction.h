@@ -4,12 +4,16 @@
 // interpolation.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 
 #include "calsun/reference_sun.h"
 #include "core/time_record.h"
+#include "source/source_data.h"
 
 namespace nephrax::testing {
 
@@ -48,6 +52,36 @@ inline int ReferenceCorrectedCount(int count, int last, double cosine) {
   if (cosine <= 0) return count;
   const double value = static_cast<double>(count) / last / std::max(cosine, 0.3);
   return std::min(last, static_cast<int>(std::lround(value * last)));
+}
+
+// The count of a 16-bit image at picture line `line` (0 at the top) and `column`.
+inline uint16_t PixelAt(const SourceImage& image, int32_t line, int32_t column) {
+  return image.counts16[static_cast<size_t>(image.height - 1 - line) * image.stride +
+                        static_cast<size_t>(column)];
+}
+
+// Within this cosine of the horizon or of the 0.3 floor, the interpolation between sample columns
+// and the small differences between the two ephemerides decide on which side a pixel falls.
+inline bool NearAnEdge(double cosine) {
+  return std::fabs(cosine) < 0.02 || std::fabs(cosine - 0.3) < 0.02;
+}
+
+// Expects every pixel of a corrected 16-bit image of uniform `count` (table value = count / last)
+// away from the edges within one count of the reference; returns how many were compared.
+inline int ExpectMatchesReference(const SourceImage& image, const ScanArea& area, int count,
+                                  int last) {
+  int compared = 0;
+  for (int32_t line = 0; line < image.height; ++line) {
+    for (int32_t column = 0; column < image.width; ++column) {
+      const double cosine = ReferenceSunCosine(area, image.width, image.height, line, column);
+      if (NearAnEdge(cosine)) continue;
+      const int expected = ReferenceCorrectedCount(count, last, cosine);
+      EXPECT_LE(std::abs(PixelAt(image, line, column) - expected), 1)
+          << "line " << line << " column " << column << " cosine " << cosine;
+      ++compared;
+    }
+  }
+  return compared;
 }
 
 }  // namespace nephrax::testing
