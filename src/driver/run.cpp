@@ -29,7 +29,7 @@ int RunSinglePicture(RunState& state) {
       CreateSurface(state.source.geometry.output_width, state.source.geometry.output_height);
   if (!surface) return kExitNoPicture;
   if (!DrawPicture(*surface, state.source, state.display, state.settings, state.label_font_metrics,
-                   state.zoom)) {
+                   state.zoom, OverlayInputs{state.command_line.elevation_directory})) {
     PrintMessage(msg::kImageDraw);
     return kExitNoPicture;
   }

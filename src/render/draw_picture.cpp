@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "terrain/shade_terrain.h"
+
 namespace nephrax {
 
 namespace {
@@ -114,12 +116,18 @@ bool PlaceImage(Surface& surface, SourceData& source, const DisplayTables& table
 }
 
 bool DrawPicture(Surface& surface, SourceData& source, const DisplayTables& tables,
-                 const Settings& settings, LabelMetrics label_font, ZoomState& zoom) {
-  const bool placed = PlaceImage(surface, source, tables, settings, label_font, zoom);
-  // The overlays follow here in this order as they are built: terrain shading when an elevation
-  // directory is given (its result then decides the drawing's), coastlines and the grid for grid
+                 const Settings& settings, LabelMetrics label_font, ZoomState& zoom,
+                 const OverlayInputs& overlays) {
+  bool drawn = PlaceImage(surface, source, tables, settings, label_font, zoom);
+  const PixelRect area{0, 0, surface.width(), surface.height()};
+  // Shading that was asked for and failed fails the drawing, even when the image was placed.
+  if (overlays.elevation_directory) {
+    drawn = ShadeTerrain(surface, TerrainPicture{area, source.control, zoom, settings.ElvAdj},
+                         *overlays.elevation_directory);
+  }
+  // The overlays follow here in this order as they are built: coastlines and the grid for grid
   // images, and the caption when Dtm is 0 or more.
-  return placed;
+  return drawn;
 }
 
 }  // namespace nephrax

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "calsun/display_tables.h"
 #include "core/settings.h"
@@ -19,10 +20,17 @@ struct Placement {
   PixelRect destination;  // may reach beyond the picture by half a source pixel on each side
 };
 
+// What the overlays draw from besides the source image and the settings.
+struct OverlayInputs {
+  std::optional<std::string> elevation_directory;  // terrain shading when given
+};
+
 // Places the image, then lays the overlays on it in their order. The image buffer is consumed.
-// Returns false when nothing could be drawn.
+// Returns false when nothing could be drawn; with an elevation directory given, when the terrain
+// could not be shaded (a satellite-view image, or no usable elevation data).
 bool DrawPicture(Surface& surface, SourceData& source, const DisplayTables& tables,
-                 const Settings& settings, LabelMetrics label_font, ZoomState& zoom);
+                 const Settings& settings, LabelMetrics label_font, ZoomState& zoom,
+                 const OverlayInputs& overlays);
 
 // Stretches the image through the palette onto the picture and releases the image buffer: the
 // whole image, or with the zoom active the part under the zoom window. A grid image first sets

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/profile_file.h"
 #include "platform/system_info.h"
 #include "terrain/cell_file.h"
 #include "terrain/text_lines.h"

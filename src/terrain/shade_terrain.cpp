@@ -23,7 +23,7 @@ struct PixelPoints {
 // at `start`.
 double StepAlong(double start, double end, int32_t position, int32_t last) {
   if (last == 0) return start;
-  return start - (start - end) * position / last;
+  return start + (end - start) * position / last;
 }
 
 // The points of a `width` x `height` picture of the area between the corners, its longitudes

@@ -21,10 +21,6 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-char LowerCase(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Parses a number at the front of `rest` (after one optional "+", which from_chars does not take)
 // and moves `rest` past it.
 template <typename Number>
@@ -88,11 +84,6 @@ std::optional<double> LineScanner::Real() {
   const std::optional<double> value = TakeNumber<double>(rest_);
   if (!value || !std::isfinite(*value)) return std::nullopt;
   return value;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return LowerCase(x) == LowerCase(y); });
 }
 
 }  // namespace nephrax

@@ -46,7 +46,4 @@ class LineScanner {
   std::string_view rest_;
 };
 
-// ASCII comparison without regard to case.
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
 }  // namespace nephrax

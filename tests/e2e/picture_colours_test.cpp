@@ -189,7 +189,7 @@ TEST_P(PictureColourTest, EveryCountHasTheColourOfItsValue) {
   std::optional<Surface> surface = CreateSurface(spec.width, spec.height);
   ASSERT_TRUE(surface);
   ZoomState zoom;
-  ASSERT_TRUE(DrawPicture(*surface, source, tables, settings, LabelMetrics{}, zoom));
+  ASSERT_TRUE(DrawPicture(*surface, source, tables, settings, LabelMetrics{}, zoom, {}));
   ASSERT_TRUE(WritePicture(*surface, picture_path, OutputFormat::kBmp));
   const testing::BmpFile bmp = testing::ReadBmpFile(picture_path);
   ASSERT_EQ(bmp.width, spec.width);

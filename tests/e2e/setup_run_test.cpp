@@ -91,7 +91,7 @@ TEST(SetupRunTest, ColourSetOfTheFileIsDrawn) {
       CreateSurface(source.geometry.output_width, source.geometry.output_height);
   ASSERT_TRUE(surface);
   ZoomState zoom;
-  ASSERT_TRUE(DrawPicture(*surface, source, tables, settings, LabelMetrics{}, zoom));
+  ASSERT_TRUE(DrawPicture(*surface, source, tables, settings, LabelMetrics{}, zoom, {}));
   const std::string direct = dir.File("direct.bmp");
   ASSERT_TRUE(WritePicture(*surface, direct, OutputFormat::kBmp));
   EXPECT_EQ(testing::ReadBytes(from_file), testing::ReadBytes(direct));
