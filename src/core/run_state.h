@@ -11,6 +11,7 @@
 #include "core/settings.h"
 #include "driver/command_line.h"
 #include "output/output_format.h"
+#include "overlay/caption_text.h"
 #include "render/label_fonts.h"
 #include "render/map_transform.h"
 #include "source/channel_table.h"
@@ -23,7 +24,7 @@ struct RunState {
   Settings settings;
   ChannelTable channels = BuiltInChannelTable();
   std::string program_directory;  // the executable's directory, ending in "/"
-  int64_t time_zone_offset = 0;   // seconds, UTC minus local time
+  LocalZone local_zone;           // the offset and name of local time, from "TZ"
   OutputFormat output_format = OutputFormat::kBmp;
   std::optional<std::vector<uint8_t>> map_image;  // the -m file, zero-filled to 1024 bytes or more
   DisplayTables display;  // the palette of the current file; the count-to-index table of the run

@@ -28,14 +28,16 @@ int RunSinglePicture(RunState& state) {
   std::optional<Surface> surface =
       CreateSurface(state.source.geometry.output_width, state.source.geometry.output_height);
   if (!surface) return kExitNoPicture;
+  const Language language = state.command_line.english ? Language::kEnglish : Language::kJapanese;
+  const OverlayInputs overlays{state.command_line.elevation_directory, &state.label_fonts, language,
+                               state.local_zone};
   if (!DrawPicture(*surface, state.source, state.display, state.settings, state.label_font_metrics,
-                   state.zoom, OverlayInputs{state.command_line.elevation_directory})) {
+                   state.zoom, overlays)) {
     PrintMessage(msg::kImageDraw);
     return kExitNoPicture;
   }
   // The storm marks lie on top of everything else; every drawn frame re-creates the report.
   if (state.command_line.history_directory) {
-    const Language language = state.command_line.english ? Language::kEnglish : Language::kJapanese;
     DrawCyclones(*surface, {state.settings, language, state.source.control, state.zoom},
                  *state.command_line.history_directory, state.command_line.report_path);
   }
@@ -82,7 +84,7 @@ int RunConverter(RunState& state, std::span<const std::string_view> arguments) {
   }
 
   state.program_directory = ProgramDirectory(program_path);
-  state.time_zone_offset = TimeZoneOffset();
+  state.local_zone = LocalZone{TimeZoneOffset(), LocalZoneName(TimeZoneStandardName())};
   if (!line.animation) state.output_format = OutputFormatOfPath(line.destination_path);
   // -g sets GeoTif before the setup file is read, so that the file's own entry overrides it.
   state.settings.GeoTif = line.geotiff;

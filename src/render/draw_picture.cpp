@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "overlay/draw_caption.h"
+#include "overlay/draw_grid.h"
 #include "terrain/shade_terrain.h"
 
 namespace nephrax {
@@ -38,6 +40,13 @@ std::span<const uint8_t> IndexRows(SourceData& source, const DisplayTables& tabl
   const ChannelSettings& channel =
       settings.channels[static_cast<size_t>(source.control.channel_index)];
   return WidenCounts(source.image, tables.count_to_index, NoDataIndex(channel));
+}
+
+// The grid interval of Intv in hundredths of a degree. Intv is brought into the table when the
+// setup file is read; settings made otherwise are held to it too.
+int32_t GridInterval(const Settings& settings) {
+  const int32_t last = static_cast<int32_t>(kGridIntervals.size()) - 1;
+  return kGridIntervals[static_cast<size_t>(std::clamp(settings.Intv, 0, last))] * 100;
 }
 
 }  // namespace
@@ -125,8 +134,19 @@ bool DrawPicture(Surface& surface, SourceData& source, const DisplayTables& tabl
     drawn = ShadeTerrain(surface, TerrainPicture{area, source.control, zoom, settings.ElvAdj},
                          *overlays.elevation_directory);
   }
-  // The overlays follow here in this order as they are built: coastlines and the grid for grid
-  // images, and the caption when Dtm is 0 or more.
+  if (source.control.IsGrid()) {
+    const AreaCornerSet corners =
+        AreaCorners(source.control, zoom, PictureSize{surface.width(), surface.height()});
+    // The coastlines go here, under the grid.
+    if (settings.Grid) {
+      const LabelFonts no_fonts;
+      DrawGrid(surface, area, corners, GridInterval(settings), settings,
+               overlays.label_fonts != nullptr ? *overlays.label_fonts : no_fonts);
+    }
+  }
+  if (settings.Dtm >= 0) {
+    DrawCaption(surface, area, source.control, settings, overlays.language, overlays.local_zone);
+  }
   return drawn;
 }
 

@@ -8,6 +8,8 @@
 
 #include "calsun/display_tables.h"
 #include "core/settings.h"
+#include "overlay/caption_text.h"
+#include "render/label_fonts.h"
 #include "render/map_transform.h"
 #include "render/surface.h"
 #include "source/source_data.h"
@@ -23,6 +25,9 @@ struct Placement {
 // What the overlays draw from besides the source image and the settings.
 struct OverlayInputs {
   std::optional<std::string> elevation_directory;  // terrain shading when given
+  const LabelFonts* label_fonts = nullptr;  // of the grid's labels; none leaves the labels out
+  Language language = Language::kJapanese;  // of the caption
+  LocalZone local_zone;                     // of the caption's local time
 };
 
 // Places the image, then lays the overlays on it in their order. The image buffer is consumed.

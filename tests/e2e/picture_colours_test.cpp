@@ -171,6 +171,9 @@ TEST_P(PictureColourTest, EveryCountHasTheColourOfItsValue) {
   for (int32_t i = 0; i < spec.width * spec.height; ++i) spec.pixels.push_back(static_cast<uint16_t>(i));
 
   Settings settings;
+  // Only the image: no grid, coastlines or caption over its pixels.
+  settings.Grid = settings.Map = false;
+  settings.Dtm = -1;
   ChannelSettings& channel = settings.channels[c.infrared ? 0 : 3];
   channel.col = c.col;
   channel.rev = c.rev;

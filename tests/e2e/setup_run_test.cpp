@@ -76,11 +76,14 @@ TEST(SetupRunTest, ColourSetOfTheFileIsDrawn) {
   testing::TempDir dir;
   const std::string setup = dir.File("setup.ini");
   WriteText(setup,
-            "[NEPHRAX]\nCh0col=2\nIRext2r=(20, 40)(-70, 250) (-20,10)\nIRext2b=(-40, 128)\n");
+            "[NEPHRAX]\nCh0col=2\nIRext2r=(20, 40)(-70, 250) (-20,10)\nIRext2b=(-40, 128)\n"
+            "Grid=OFF\nMap=OFF\nDtm=-1\n");
   const std::string from_file = dir.File("from_file.bmp");
   ASSERT_EQ(RunProgram(testing::NephraxPath(), {"-s=" + setup, kSample, from_file}).exit_status, 0);
 
   Settings settings;
+  settings.Grid = settings.Map = false;
+  settings.Dtm = -1;
   settings.channels[0].col = 2;
   settings.channels[0].colour_points[2][0] = {{-70.0F, 250}, {-20.0F, 10}, {20.0F, 40}};
   settings.channels[0].colour_points[2][2] = {{-40.0F, 128}};

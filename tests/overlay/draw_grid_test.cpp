@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "render/draw_picture.h"
 #include "render/grid_block.h"
 
 namespace nephrax {
@@ -172,7 +173,6 @@ TEST_P(GridPenTest, WideLinesAreGrdWidPixelsThick) {
 INSTANTIATE_TEST_SUITE_P(Widths, GridPenTest,
                          ::testing::Values(PenCase{"One", 1, {100}},
                                            PenCase{"Three", 3, {99, 100, 101}},
-                                           PenCase{"Four", 4, {98, 99, 100, 101}},
                                            PenCase{"ZeroIsOne", 0, {100}},
                                            PenCase{"NegativeIsOne", -5, {100}}),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -340,6 +340,82 @@ TEST(DrawGridTest, LeavesTheSurfaceStateAsItWas) {
            EnglishLabelFonts());
   EXPECT_EQ(surface->state(), before);
 }
+
+// A grey 7 x 7 image of 60N..0 / 100E..160E (or of the satellite's view) drawn on 601 x 601.
+SourceData GreySource(bool grid_image) {
+  testing::SourceFileSpec spec;
+  spec.grid_flag = grid_image ? 1 : 0;
+  spec.top_left_lat = spec.top_right_lat = 60;
+  spec.bottom_left_lat = spec.bottom_right_lat = 0;
+  spec.top_left_lon = spec.bottom_left_lon = 100;
+  spec.top_right_lon = spec.bottom_right_lon = 160;
+  spec.grid_pixels = spec.grid_lines = 7;
+  SourceData source;
+  source.control = testing::ControlBlockOf(spec);
+  source.image.width = source.image.height = 7;
+  source.image.stride = 8;
+  source.image.counts8.assign(8 * 7, 0);
+  return source;
+}
+
+struct PictureCase {
+  const char* name;
+  bool grid_image;
+  bool Grid;
+  int32_t Intv;
+  std::vector<int32_t> rows;  // grid rows down column 75, which no meridian takes
+};
+
+class PictureGridTest : public ::testing::TestWithParam<PictureCase> {};
+
+TEST_P(PictureGridTest, GridImagesGetTheGridOfIntv) {
+  const PictureCase& c = GetParam();
+  Settings settings;
+  settings.Map = false;
+  settings.Dtm = -1;
+  settings.Grid = c.Grid;
+  settings.Intv = c.Intv;
+  DisplayTables tables;
+  tables.palette[0] = PaletteEntry{kGrey.red, kGrey.green, kGrey.blue, 0};
+  SourceData source = GreySource(c.grid_image);
+  std::optional<Surface> surface = CreateSurface(601, 601);
+  ASSERT_TRUE(surface);
+  ZoomState zoom;
+  ASSERT_TRUE(
+      DrawPicture(*surface, source, tables, settings, LabelMetrics{}, zoom, OverlayInputs{}));
+  const std::optional<int32_t> equator =
+      c.rows.empty() ? std::nullopt : std::optional<int32_t>(600);
+  EXPECT_EQ(DrawnDownColumn(*surface, 75),
+            Lines(c.rows, settings.GrdCol, equator, settings.EqtCol));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, PictureGridTest,
+    ::testing::Values(PictureCase{"TenDegrees", true, true, 3, {0, 100, 200, 300, 400, 500}},
+                      PictureCase{"FifteenDegrees", true, true, 4, {0, 150, 300, 450}},
+                      PictureCase{"GridOff", true, false, 3, {}},
+                      PictureCase{"SatelliteView", false, true, 3, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The caption goes on every picture, satellite-view ones too, unless Dtm is below 0.
+class PictureCaptionTest : public ::testing::TestWithParam<int32_t> {};
+
+TEST_P(PictureCaptionTest, CaptionBoxTakesTheTopLeftCornerWhenDtmIsZero) {
+  Settings settings;
+  settings.Dtm = GetParam();
+  DisplayTables tables;
+  tables.palette[0] = PaletteEntry{kGrey.red, kGrey.green, kGrey.blue, 0};
+  SourceData source = GreySource(false);
+  std::optional<Surface> surface = CreateSurface(601, 601);
+  ASSERT_TRUE(surface);
+  ZoomState zoom;
+  ASSERT_TRUE(
+      DrawPicture(*surface, source, tables, settings, LabelMetrics{}, zoom, OverlayInputs{}));
+  // The default DtmCol is yellow, which stands on black.
+  EXPECT_EQ(surface->GetPixel(0, 0), GetParam() == 0 ? kBlack : kGrey);
+}
+
+INSTANTIATE_TEST_SUITE_P(Dtm, PictureCaptionTest, ::testing::Values(0, -1));
 
 }  // namespace
 }  // namespace nephrax
