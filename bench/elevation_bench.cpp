@@ -9,6 +9,14 @@
 //        elevation_bench --lookup METHOD DIR OUT REPEATS
 //                                                  (only time METHOD, "cache" or "cells", and
 //                                                   write its elevations into OUT)
+//        elevation_bench --shade METHOD DIR OUT REPEATS
+//                                                  (only time the terrain shading of the
+//                                                   picture with METHOD's lookup, and write the
+//                                                   shaded picture's rows into OUT)
+//
+// The shading part shades a 3000 x 3000 picture of the same area as the terrain shading of the
+// program does, once with the elevation sources' lookup and once with the cell-by-cell lookup,
+// and checks that both pictures are identical.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -29,10 +37,13 @@
 #include <string>
 #include <vector>
 
+#include "render/grid_block.h"
+#include "render/surface.h"
 #include "support/elevation_builder.h"
 #include "support/source_file_builder.h"
 #include "terrain/elevation_sources.h"
 #include "terrain/gtopo_tiles.h"
+#include "terrain/shade_terrain.h"
 
 extern char** environ;
 
@@ -41,6 +52,7 @@ namespace {
 
 constexpr const char kBuildMode[] = "--build";
 constexpr const char kLookupMode[] = "--lookup";
+constexpr const char kShadeMode[] = "--shade";
 constexpr const char kCacheMethod[] = "cache";
 constexpr const char kCellMethod[] = "cells";
 
@@ -180,6 +192,17 @@ double PeakRssMb() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
 }
 
+// The resident memory now. A spawned child starts with its parent's peak as its own, so what a
+// child adds is measured from this rather than from PeakRssMb.
+double CurrentRssMb() {
+  std::FILE* statm = std::fopen("/proc/self/statm", "r");
+  long pages = 0;
+  const bool read = statm != nullptr && std::fscanf(statm, "%*d %ld", &pages) == 1;
+  if (statm != nullptr) std::fclose(statm);
+  return read ? static_cast<double>(pages) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1048576.0
+              : 0.0;
+}
+
 // The child's part: times one method and prints one row of the table.
 int MeasureLookup(const std::string& method, const std::string& dir, const std::string& out_path,
                   int repeats) {
@@ -246,6 +269,78 @@ bool ReportAgreement(const std::string& cache_out, const std::string& cells_out)
   return identical;
 }
 
+// A picture to shade: levels rising to the east in red and to the south in green.
+void PaintGradient(Surface& surface) {
+  for (int32_t y = 0; y < surface.height(); ++y) {
+    const std::span<uint8_t> row = surface.Row(y);
+    for (int32_t x = 0; x < surface.width(); ++x) {
+      uint8_t* pixel = row.data() + static_cast<size_t>(x) * 3;  // blue, green, red
+      pixel[0] = 96;
+      pixel[1] = static_cast<uint8_t>(y * 255 / (surface.height() - 1));
+      pixel[2] = static_cast<uint8_t>(x * 255 / (surface.width() - 1));
+    }
+  }
+}
+
+// The child's part for shading: times the shading of the picture with one method's lookup (the
+// picture repainted before each repeat) and prints one row of the table.
+int MeasureShading(const std::string& method, const std::string& dir, const std::string& out_path,
+                   int repeats) {
+  std::optional<Surface> surface = CreateSurface(kPictureSide, kPictureSide);
+  if (!surface) return 1;
+  const ControlBlock control =
+      testing::GridControlBlock(kNorth, kWest, kSouth, kEast, kPictureSide, kPictureSide);
+  const ZoomState zoom;
+  const TerrainPicture picture{{0, 0, kPictureSide, kPictureSide}, control, zoom, -10};
+  PaintGradient(*surface);
+  const double rss_before = CurrentRssMb();
+  double best_wall = INFINITY;
+  double best_cpu = INFINITY;
+  bool shaded = true;
+  for (int r = 0; r < repeats; ++r) {
+    if (r > 0) PaintGradient(*surface);
+    const double cpu_start = CpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    shaded = shaded && (method == kCacheMethod
+                            ? ShadeTerrain(*surface, picture, dir)
+                            : ShadeTerrainWith(*surface, picture,
+                                               [&dir](const ElevationPoints& points,
+                                                      std::span<int16_t> elevations) {
+                                                 return LookUpCellByCell(points, elevations, dir);
+                                               }));
+    best_wall = std::min(
+        best_wall, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    best_cpu = std::min(best_cpu, CpuSeconds() - cpu_start);
+  }
+  if (!shaded) {
+    std::fprintf(stderr, "%s shading failed\n", method.c_str());
+    return 1;
+  }
+  testing::WriteBytes(out_path, surface->DibRows());
+  const double rss_peak = PeakRssMb();
+  std::printf("%-14s %9.3f %9.3f %12.0f %12.1f\n",
+              method == kCacheMethod ? "block cache" : "cell by cell", best_wall, best_cpu,
+              rss_peak, rss_peak - rss_before);
+  return 0;
+}
+
+// Shades the picture with both lookups and compares the pictures.
+bool RunShadingBenchmark(const testing::TempDir& dir, int repeats) {
+  std::printf("\nterrain shading of a %d x %d picture (ElvAdj -10)\n\n", kPictureSide,
+              kPictureSide);
+  std::printf("%-14s %9s %9s %12s %12s\n", "lookup", "wall s", "cpu s", "peak RSS MB",
+              "shading MB");
+  const std::string cache_out = dir.File("cache.bmp.rows");
+  const std::string cells_out = dir.File("cells.bmp.rows");
+  if (!RunSelf({kShadeMode, kCacheMethod, dir.path(), cache_out, std::to_string(repeats)}) ||
+      !RunSelf({kShadeMode, kCellMethod, dir.path(), cells_out, "1"})) {
+    return false;
+  }
+  const bool identical = testing::ReadBytes(cache_out) == testing::ReadBytes(cells_out);
+  std::printf("\npictures %s\n", identical ? "identical" : "DIFFER");
+  return identical;
+}
+
 int RunBenchmark(int repeats) {
   testing::TempDir dir;
   std::printf("GTOPO30 tile set: 4 tiles of %d x %d cells (%.1f MB), in the page cache\n",
@@ -260,7 +355,8 @@ int RunBenchmark(int repeats) {
       !RunSelf({kLookupMode, kCellMethod, dir.path(), cells_out, "1"})) {
     return 1;
   }
-  return ReportAgreement(cache_out, cells_out) ? 0 : 1;
+  const bool agree = ReportAgreement(cache_out, cells_out);
+  return agree && RunShadingBenchmark(dir, repeats) ? 0 : 1;
 }
 
 }  // namespace
@@ -271,6 +367,9 @@ int main(int argc, char** argv) {
   if (argc == 3 && mode == nephrax::kBuildMode) return nephrax::BuildTileSet(argv[2]);
   if (argc == 6 && mode == nephrax::kLookupMode) {
     return nephrax::MeasureLookup(argv[2], argv[3], argv[4], std::max(1, std::atoi(argv[5])));
+  }
+  if (argc == 6 && mode == nephrax::kShadeMode) {
+    return nephrax::MeasureShading(argv[2], argv[3], argv[4], std::max(1, std::atoi(argv[5])));
   }
   const int repeats = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
   return nephrax::RunBenchmark(repeats);

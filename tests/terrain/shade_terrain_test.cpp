@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "render/grid_block.h"
-#include "support/elevation_builder.h"
 #include "support/source_file_builder.h"
 #include "terrain/terrain_colours.h"
 
@@ -119,11 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PixelCase{"NoDataKeepsItsColour", kNoElevation, 20, {17, 130, 251}, {17, 130, 251}},
         PixelCase{"SeaOnDarkBlue", kSeaElevation, -10, {10, 20, 30}, {10, 20, 86}},
-        PixelCase{"SeaLevelOnGrey", 0, -10, {100, 100, 100}, {100, 119, 100}},
         PixelCase{"SummitTurnsBlackMidGrey", 5000, -10, {0, 0, 0}, {128, 128, 128}},
         PixelCase{"CloudStaysWhite", 5000, -10, {255, 255, 255}, {255, 255, 255}},
-        PixelCase{"DeepGroundLeavesThePixel", -1000, 0, {3, 2, 1}, {3, 2, 1}},
-        PixelCase{"DarkestLeavesThePixel", 3000, -20, {90, 80, 70}, {90, 80, 70}},
         PixelCase{"LightestTurnsWhite", 3000, 20, {90, 80, 70}, {255, 255, 255}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -143,19 +139,6 @@ TEST(ShadeTerrainTest, EachPixelTakesTheElevationOfItsOwnPoint) {
   }
   // (80, 60, 200) under the sea tint (0, 0, 128).
   EXPECT_EQ(surface.GetPixel(2, 1), (Colour{80, 60, 227}));
-}
-
-TEST(ShadeTerrainTest, AnAreaReachingBeyondTheSurfaceShadesOnlyTheSurface) {
-  Surface surface = PatternedSurface(2, 2);
-  RecordingLookup lookup;
-  // The area starts one pixel left of and above the surface; its point (1, 1) is sea and lies on
-  // the surface's (0, 0).
-  lookup.answers = {kNoElevation, kNoElevation, kNoElevation, kNoElevation, kSeaElevation};
-  lookup.answers.resize(9, kNoElevation);
-  ASSERT_TRUE(
-      ShadeTerrainWith(surface, {{-1, -1, 3, 3}, kArea, ZoomState{}, 0}, lookup.Function()));
-  EXPECT_EQ(surface.GetPixel(0, 0), (Colour{0, 0, 227}));
-  EXPECT_EQ(surface.GetPixel(1, 1), (Colour{40, 60, 200}));
 }
 
 TEST(ShadeTerrainTest, ASatelliteViewImageIsNotShaded) {
@@ -179,44 +162,6 @@ TEST(ShadeTerrainTest, AFailedLookupLeavesThePictureUntouched) {
   lookup.found = false;
   EXPECT_FALSE(
       ShadeTerrainWith(surface, {{0, 0, 4, 3}, kArea, ZoomState{}, -10}, lookup.Function()));
-  EXPECT_EQ(PixelsOf(surface), before);
-}
-
-class ShadeFromDirectoryTest : public ::testing::Test {
- protected:
-  testing::TempDir dir_;
-};
-
-TEST_F(ShadeFromDirectoryTest, ReadsTheElevationDataOfTheDirectory) {
-  // One-degree cells over 41N..29N, 99E..121E: 1000 m west of 110E, sea east of it.
-  testing::ElvGridSpec spec;
-  spec.rows = 12;
-  spec.columns = 22;
-  spec.north = 41;
-  spec.west = 99;
-  spec.row_height = 3600;
-  spec.column_width = 3600;
-  for (int row = 0; row < spec.rows; ++row) {
-    for (int column = 0; column < spec.columns; ++column) {
-      spec.cells.push_back(column < 11 ? 1000 : spec.sea_value);
-    }
-  }
-  testing::WriteBytes(dir_.File("ELEVAT.DAT"), testing::BuildElvGrid(spec));
-  std::optional<Surface> surface = CreateSurface(4, 2);  // black: the pixels become the tints
-  ASSERT_TRUE(ShadeTerrain(*surface, {{0, 0, 4, 2}, kArea, ZoomState{}, 0}, dir_.path()));
-  // Columns at 100, 106.7, 113.3 and 120 E.
-  for (int32_t y = 0; y < 2; ++y) {
-    EXPECT_EQ(surface->GetPixel(0, y), (Colour{99, 99, 0}));
-    EXPECT_EQ(surface->GetPixel(1, y), (Colour{99, 99, 0}));
-    EXPECT_EQ(surface->GetPixel(2, y), (Colour{0, 0, 128}));
-    EXPECT_EQ(surface->GetPixel(3, y), (Colour{0, 0, 128}));
-  }
-}
-
-TEST_F(ShadeFromDirectoryTest, ADirectoryWithoutElevationDataFails) {
-  Surface surface = PatternedSurface(4, 3);
-  const std::vector<uint8_t> before = PixelsOf(surface);
-  EXPECT_FALSE(ShadeTerrain(surface, {{0, 0, 4, 3}, kArea, ZoomState{}, -10}, dir_.path()));
   EXPECT_EQ(PixelsOf(surface), before);
 }
 
