@@ -26,12 +26,14 @@ struct RunState {
   std::string program_directory;  // the executable's directory, ending in "/"
   LocalZone local_zone;           // the offset and name of local time, from "TZ"
   OutputFormat output_format = OutputFormat::kBmp;
-  std::optional<std::vector<uint8_t>> map_image;  // the -m file, zero-filled to 1024 bytes or more
-  DisplayTables display;  // the palette of the current file; the count-to-index table of the run
-  SourceData source;  // the source file being converted
+  // The coastline data: the -m file, or else the file the first picture with coastlines chose by
+  // its scale; zero-filled to 1024 bytes or more.
+  std::optional<std::vector<uint8_t>> map_image;
+  DisplayTables display;   // the palette of the current file; the count-to-index table of the run
+  SourceData source;       // the source file being converted
   LabelFonts label_fonts;  // created once the setup file has named the label face
   LabelMetrics label_font_metrics;  // digit width and line height of the label font
-  ZoomState zoom;  // once set by a grid image, in force for the rest of the run
+  ZoomState zoom;                   // once set by a grid image, in force for the rest of the run
 };
 
 }  // namespace nephrax

@@ -21,16 +21,20 @@ constexpr size_t kMinimumBufferSize = 1024;
 
 // Reads the source file, draws it on a surface of the picture size and writes the picture.
 int RunSinglePicture(RunState& state) {
-  if (!ReadSourceFile(state.command_line.source_path, state.channels, state.settings,
-                      state.display, state.source)) {
+  if (!ReadSourceFile(state.command_line.source_path, state.channels, state.settings, state.display,
+                      state.source)) {
     return kExitNoPicture;
   }
   std::optional<Surface> surface =
       CreateSurface(state.source.geometry.output_width, state.source.geometry.output_height);
   if (!surface) return kExitNoPicture;
   const Language language = state.command_line.english ? Language::kEnglish : Language::kJapanese;
-  const OverlayInputs overlays{state.command_line.elevation_directory, &state.label_fonts, language,
-                               state.local_zone};
+  const OverlayInputs overlays{state.command_line.elevation_directory,
+                               &state.label_fonts,
+                               language,
+                               state.local_zone,
+                               state.program_directory,
+                               &state.map_image};
   if (!DrawPicture(*surface, state.source, state.display, state.settings, state.label_font_metrics,
                    state.zoom, overlays)) {
     PrintMessage(msg::kImageDraw);
@@ -61,7 +65,8 @@ std::optional<std::vector<uint8_t>> LoadMapFile(const std::string& path) {
     return std::nullopt;
   }
   try {
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                               std::istreambuf_iterator<char>()};
     if (bytes.size() < kMinimumBufferSize) bytes.resize(kMinimumBufferSize, 0);
     return bytes;
   } catch (const std::bad_alloc&) {

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "overlay/draw_caption.h"
+#include "overlay/draw_coastlines.h"
 #include "overlay/draw_grid.h"
 #include "terrain/shade_terrain.h"
 
@@ -137,7 +138,10 @@ bool DrawPicture(Surface& surface, SourceData& source, const DisplayTables& tabl
   if (source.control.IsGrid()) {
     const AreaCornerSet corners =
         AreaCorners(source.control, zoom, PictureSize{surface.width(), surface.height()});
-    // The coastlines go here, under the grid.
+    if (settings.Map && overlays.coastline_data != nullptr) {
+      DrawCoastlines(surface, area, corners, settings, overlays.program_directory,
+                     *overlays.coastline_data);
+    }
     if (settings.Grid) {
       const LabelFonts no_fonts;
       DrawGrid(surface, area, corners, GridInterval(settings), settings,

@@ -9,6 +9,7 @@
 #include "calsun/display_tables.h"
 #include "core/settings.h"
 #include "overlay/caption_text.h"
+#include "overlay/draw_coastlines.h"
 #include "render/label_fonts.h"
 #include "render/map_transform.h"
 #include "render/surface.h"
@@ -28,6 +29,8 @@ struct OverlayInputs {
   const LabelFonts* label_fonts = nullptr;  // of the grid's labels; none leaves the labels out
   Language language = Language::kJapanese;  // of the caption
   LocalZone local_zone;                     // of the caption's local time
+  std::string program_directory;            // where the coastline files chosen by scale lie
+  CoastlineData* coastline_data = nullptr;  // held for the run; none leaves the coastlines out
 };
 
 // Places the image, then lays the overlays on it in their order. The image buffer is consumed.
