@@ -216,9 +216,9 @@ SunEphemeris SunEphemerisAt(double mjd) {
       std::atan2(cos_obliquity * sin_longitude * cos_latitude - sin_latitude * sin_obliquity,
                  cos_longitude * cos_latitude);
 
-  // The earth's turn since the epoch, beyond whole days. The hours of a whole number of days are
-  // multiples of 24 and so, up to 2^56 hours, exactly representable: fmod gives what repeated
-  // steps of 24 towards zero give.
+  // The earth's turn since the epoch, whole days taken off. Below 2^56 hours every step of 24
+  // towards zero is exact, so the exact fmod gives what such steps give, without a loop whose
+  // length the date would decide.
   const double turn_hours = std::fmod(2400.0513369 * t, 24.0);
   const UtcTime now = CalendarOfMjd(mjd);
   sun.sidereal_hours = nutation.longitude * cos_obliquity * 24 / 360 +

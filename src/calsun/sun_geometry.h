@@ -77,7 +77,8 @@ struct SunEphemeris {
 // Modified Julian date of a calendar time (Gregorian from late 1582, Julian before).
 double ModifiedJulianDate(const UtcTime& time);
 
-// The calendar time of a modified Julian date. A whole-day date gives 00:00:00.000 of that day.
+// The calendar time of a modified Julian date, which must be finite and of a year an int32 holds.
+// A whole-day date gives 00:00:00.000 of that day.
 UtcTime CalendarOfMjd(double mjd);
 
 SunEphemeris SunEphemerisAt(double mjd);
