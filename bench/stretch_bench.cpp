@@ -99,7 +99,11 @@ int main() {
   const nephrax::testing::TempDir dir;
   const std::string path = dir.File("picture.bmp");
   Time("write 5500 x 5500 as BMP",
-       [&] { return nephrax::WritePicture(*surface, path, nephrax::OutputFormat::kBmp); });
+       [&] {
+         return nephrax::WritePicture(*surface, path, nephrax::OutputFormat::kBmp,
+                                      nephrax::ImageLibrary{}, nephrax::Settings{},
+                                      nephrax::GeoArea{});
+       });
   std::printf("peak resident memory: %.2f bytes per picture pixel\n", PeakBytesPerPixel());
 
   TimeEnlarged(*surface, colours);

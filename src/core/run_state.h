@@ -10,6 +10,7 @@
 #include "calsun/display_tables.h"
 #include "core/settings.h"
 #include "driver/command_line.h"
+#include "output/image_library.h"
 #include "output/output_format.h"
 #include "overlay/caption_text.h"
 #include "render/label_fonts.h"
@@ -26,6 +27,7 @@ struct RunState {
   std::string program_directory;  // the executable's directory, ending in "/"
   LocalZone local_zone;           // the offset and name of local time, from "TZ"
   OutputFormat output_format = OutputFormat::kBmp;
+  ImageLibrary image_library;  // loaded at start; unloaded when the run state goes
   // The coastline data: the -m file, or else the file the first picture with coastlines chose by
   // its scale; zero-filled to 1024 bytes or more.
   std::optional<std::vector<uint8_t>> map_image;

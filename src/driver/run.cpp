@@ -7,6 +7,9 @@
 
 #include "core/messages.h"
 #include "cyclone/draw_cyclones.h"
+#include "driver/animation.h"
+#include "output/geo_reference.h"
+#include "output/image_library.h"
 #include "output/picture_writer.h"
 #include "platform/system_info.h"
 #include "render/draw_picture.h"
@@ -25,9 +28,22 @@ int RunSinglePicture(RunState& state) {
                       state.source)) {
     return kExitNoPicture;
   }
+  const std::optional<Surface> surface = DrawSourcePicture(state);
+  if (!surface) return kExitNoPicture;
+  const GeoArea area = DisplayedArea(state.source.control, state.zoom,
+                                     PictureSize{surface->width(), surface->height()});
+  return WritePicture(*surface, state.command_line.destination_path, state.output_format,
+                      state.image_library, state.settings, area)
+             ? kExitWritten
+             : kExitNoPicture;
+}
+
+}  // namespace
+
+std::optional<Surface> DrawSourcePicture(RunState& state) {
   std::optional<Surface> surface =
       CreateSurface(state.source.geometry.output_width, state.source.geometry.output_height);
-  if (!surface) return kExitNoPicture;
+  if (!surface) return std::nullopt;
   const Language language = state.command_line.english ? Language::kEnglish : Language::kJapanese;
   const OverlayInputs overlays{state.command_line.elevation_directory,
                                &state.label_fonts,
@@ -38,25 +54,15 @@ int RunSinglePicture(RunState& state) {
   if (!DrawPicture(*surface, state.source, state.display, state.settings, state.label_font_metrics,
                    state.zoom, overlays)) {
     PrintMessage(msg::kImageDraw);
-    return kExitNoPicture;
+    return std::nullopt;
   }
   // The storm marks lie on top of everything else; every drawn frame re-creates the report.
   if (state.command_line.history_directory) {
     DrawCyclones(*surface, {state.settings, language, state.source.control, state.zoom},
                  *state.command_line.history_directory, state.command_line.report_path);
   }
-  return WritePicture(*surface, state.command_line.destination_path, state.output_format)
-             ? kExitWritten
-             : kExitNoPicture;
+  return surface;
 }
-
-// Animated pictures are written by the image-format library, which this build does not have.
-int RunAnimation() {
-  PrintMessage(msg::kSupport);
-  return kExitNoPicture;
-}
-
-}  // namespace
 
 std::optional<std::vector<uint8_t>> LoadMapFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -89,6 +95,7 @@ int RunConverter(RunState& state, std::span<const std::string_view> arguments) {
   }
 
   state.program_directory = ProgramDirectory(program_path);
+  state.image_library = LoadImageLibrary(state.program_directory);
   state.local_zone = LocalZone{TimeZoneOffset(), LocalZoneName(TimeZoneStandardName())};
   if (!line.animation) state.output_format = OutputFormatOfPath(line.destination_path);
   // -g sets GeoTif before the setup file is read, so that the file's own entry overrides it.
@@ -103,7 +110,7 @@ int RunConverter(RunState& state, std::span<const std::string_view> arguments) {
   state.label_font_metrics = {state.label_fonts.label.digit_width,
                               state.label_fonts.label.line_height};
 
-  return line.animation ? RunAnimation() : RunSinglePicture(state);
+  return line.animation ? RunAnimation(state) : RunSinglePicture(state);
 }
 
 }  // namespace nephrax

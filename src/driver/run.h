@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/run_state.h"
+#include "render/surface.h"
 
 namespace nephrax {
 
@@ -20,6 +21,11 @@ inline constexpr int kExitBadStart = -1;
 
 // Runs the converter for argv[0..argc) and returns the exit status.
 int RunConverter(RunState& state, std::span<const std::string_view> arguments);
+
+// Draws the source file just read, with its overlays, on a surface of the picture size; none
+// when drawing failed (after "Image draw error." or the surface's own message). The step every
+// picture and every animation frame goes through.
+std::optional<Surface> DrawSourcePicture(RunState& state);
 
 // The whole file, zero-filled to at least 1024 bytes; nothing (after "File open error." or
 // "Memory allocate error.") when it cannot be read.

@@ -69,24 +69,72 @@ bool WriteBmpFile(const std::string& destination, const DibHeader& header,
   return true;
 }
 
-// JPEG, PNG, GIF, JPEG 2000 and TIFF are written by the image-format library, which is not
-// loaded, so those formats are not supported.
-bool WriteWithLibrary() {
-  PrintMessage(msg::kSupport);
-  return false;
+// The library's converter for the format; null when the library lacks it or is not loaded.
+PixkitConverter* ConverterFor(OutputFormat format, const ImageLibrary& library) {
+  switch (format) {
+    case OutputFormat::kJpg:
+      return library.CnvBmpJpeg;
+    case OutputFormat::kPng:
+      return library.CnvBmpPng;
+    case OutputFormat::kGif:
+      return library.CnvBmpGif;
+    case OutputFormat::kJp2:
+      return library.CnvBmpJ2k;
+    case OutputFormat::kTif:
+      return library.CnvBmpTif;
+    default:
+      return nullptr;
+  }
+}
+
+// The library writes by path: it writes the temporary file, which then replaces the destination.
+bool WriteWithLibrary(const Surface& surface, const std::string& destination, OutputFormat format,
+                      const ImageLibrary& library, const Settings& settings, const GeoArea& area) {
+  PixkitConverter* convert = ConverterFor(format, library);
+  const bool add_geotiff = format == OutputFormat::kTif && settings.GeoTif;
+  if (convert == nullptr || (add_geotiff && library.SetGeoTiff == nullptr)) {
+    PrintMessage(msg::kSupport);
+    return false;
+  }
+  AtomicFile file(destination);
+  if (!file.IsOpen()) {
+    PrintMessage(msg::kFileCreate);
+    return false;
+  }
+  const char* path = file.temporary_path().c_str();
+  if (format == OutputFormat::kGif && library.SetQntHiQt != nullptr) {
+    library.SetQntHiQt(settings.GifOpt ? 1 : 0);
+  }
+  const DibHeader header = MakeDibHeader(surface);
+  if (convert(0, path, &header, surface.DibRows().data()) == 0) return false;
+  if (add_geotiff) {
+    const std::array<double, 4> parameters =
+        GeoTiffParameters(area, surface.width(), surface.height());
+    if (library.SetGeoTiff(0, path, parameters.data()) == 0) return false;
+  }
+  if (!file.Commit()) {
+    PrintMessage(msg::kFileCreate);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 DibHeader MakeDibHeader(const Surface& surface) {
-  DibHeader header;
+  DibHeader header{};
+  header.size = sizeof(DibHeader);
   header.width = surface.width();
   header.height = surface.height();
+  header.planes = 1;
+  header.bit_count = 24;
+  header.compression = kBiRgb;
   header.image_size = static_cast<uint32_t>(DibRowBytes(surface.width()) * surface.height());
   return header;
 }
 
-bool WritePicture(const Surface& surface, const std::string& destination, OutputFormat format) {
+bool WritePicture(const Surface& surface, const std::string& destination, OutputFormat format,
+                  const ImageLibrary& library, const Settings& settings, const GeoArea& area) {
   switch (format) {
     case OutputFormat::kBmp:
     case OutputFormat::kRle:
@@ -96,12 +144,18 @@ bool WritePicture(const Surface& surface, const std::string& destination, Output
     case OutputFormat::kGif:
     case OutputFormat::kJp2:
     case OutputFormat::kTif:
-      return WriteWithLibrary();
+      return WriteWithLibrary(surface, destination, format, library, settings, area);
     case OutputFormat::kEmf:
       break;
   }
   PrintMessage(msg::kSupport);
   return false;
+}
+
+bool WriteAnimationFrame(const Surface& surface, const ImageLibrary& library, int32_t handle,
+                         int32_t delay) {
+  const DibHeader header = MakeDibHeader(surface);
+  return library.PutAgif(0, &header, surface.DibRows().data(), handle, delay) != 0;
 }
 
 }  // namespace nephrax

@@ -5,28 +5,19 @@
 #include <cstdint>
 #include <string>
 
+#include "core/settings.h"
+#include "output/geo_reference.h"
+#include "output/image_library.h"
 #include "output/output_format.h"
+#include "pixkit.h"
 #include "render/surface.h"
 
 namespace nephrax {
 
 inline constexpr uint32_t kBiRgb = 0;  // uncompressed DIB rows
 
-// A BITMAPINFOHEADER, field for field in its stored order, so that the image-format library can
-// be handed it as it is.
-struct DibHeader {
-  uint32_t size = 40;
-  int32_t width = 0;
-  int32_t height = 0;  // positive: the rows are bottom-up
-  uint16_t planes = 1;
-  uint16_t bit_count = 24;
-  uint32_t compression = kBiRgb;
-  uint32_t image_size = 0;
-  int32_t x_pels_per_meter = 0;
-  int32_t y_pels_per_meter = 0;
-  uint32_t colours_used = 0;
-  uint32_t colours_important = 0;
-};
+// A BITMAPINFOHEADER: the image-format library's own, so that it is handed over as it is.
+using DibHeader = PixkitBitmapInfoHeader;
 static_assert(sizeof(DibHeader) == 40);
 
 // The header of the surface's pixels. The surface is true colour, so every picture is 24-bit
@@ -35,9 +26,19 @@ static_assert(sizeof(DibHeader) == 40);
 DibHeader MakeDibHeader(const Surface& surface);
 
 // Writes the surface to `destination` in `format` and tells whether the file was written; a
-// failure prints its message. BMP and RLE both become an uncompressed 24-bit BMP. The file is
-// written under a temporary name and replaces the destination only when complete, so a failed
-// write leaves no partial picture and keeps any earlier one.
-bool WritePicture(const Surface& surface, const std::string& destination, OutputFormat format);
+// failure prints its message (the library prints its own). BMP and RLE both become an
+// uncompressed 24-bit BMP; the other formats need the library's converter ("Support error."
+// without it). A GIF is quantised as the GifOpt setting asks; a TIFF gets GeoTIFF tags placing
+// it on `area` when GeoTif is on. The file is written under a temporary name and replaces the
+// destination only when complete, so a failed write leaves no partial picture and keeps any
+// earlier one.
+bool WritePicture(const Surface& surface, const std::string& destination, OutputFormat format,
+                  const ImageLibrary& library, const Settings& settings, const GeoArea& area);
+
+// Hands the surface to the library's animated-GIF writer as a frame of the open animation
+// `handle`, shown for `delay` hundredths of a second; true when the frame was written. The
+// library must have the animation entry points.
+bool WriteAnimationFrame(const Surface& surface, const ImageLibrary& library, int32_t handle,
+                         int32_t delay);
 
 }  // namespace nephrax

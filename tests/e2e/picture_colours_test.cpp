@@ -193,7 +193,8 @@ TEST_P(PictureColourTest, EveryCountHasTheColourOfItsValue) {
   ASSERT_TRUE(surface);
   ZoomState zoom;
   ASSERT_TRUE(DrawPicture(*surface, source, tables, settings, LabelMetrics{}, zoom, {}));
-  ASSERT_TRUE(WritePicture(*surface, picture_path, OutputFormat::kBmp));
+  ASSERT_TRUE(WritePicture(*surface, picture_path, OutputFormat::kBmp, ImageLibrary{}, settings,
+                           GeoArea{}));
   const testing::BmpFile bmp = testing::ReadBmpFile(picture_path);
   ASSERT_EQ(bmp.width, spec.width);
   ASSERT_EQ(bmp.height, spec.height);

@@ -96,7 +96,8 @@ TEST(SetupRunTest, ColourSetOfTheFileIsDrawn) {
   ZoomState zoom;
   ASSERT_TRUE(DrawPicture(*surface, source, tables, settings, LabelMetrics{}, zoom, {}));
   const std::string direct = dir.File("direct.bmp");
-  ASSERT_TRUE(WritePicture(*surface, direct, OutputFormat::kBmp));
+  ASSERT_TRUE(
+      WritePicture(*surface, direct, OutputFormat::kBmp, ImageLibrary{}, settings, GeoArea{}));
   EXPECT_EQ(testing::ReadBytes(from_file), testing::ReadBytes(direct));
 }
 

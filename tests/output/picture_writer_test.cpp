@@ -50,9 +50,11 @@ struct WriteResult {
   std::string messages;
 };
 
-WriteResult Write(const Surface& surface, const std::string& path, OutputFormat format) {
+WriteResult Write(const Surface& surface, const std::string& path, OutputFormat format,
+                  const ImageLibrary& library = ImageLibrary{},
+                  const Settings& settings = Settings{}, const GeoArea& area = GeoArea{}) {
   ::testing::internal::CaptureStderr();
-  const bool written = WritePicture(surface, path, format);
+  const bool written = WritePicture(surface, path, format, library, settings, area);
   return {written, ::testing::internal::GetCapturedStderr()};
 }
 
@@ -183,6 +185,7 @@ TEST(BmpReadBackTest, ImageMagickReadsTheSizeDepthAndPixels) {
   }
 }
 
+// Without the image-format library only BMP can be written.
 class UnsupportedFormatTest : public ::testing::TestWithParam<OutputFormat> {};
 
 TEST_P(UnsupportedFormatTest, ReportsSupportErrorAndWritesNothing) {
@@ -261,7 +264,8 @@ int WriteWithoutFreeDescriptors(const TempDir& dir, const std::string& path) {
   getrlimit(RLIMIT_NOFILE, &files);
   const rlimit exhausted{static_cast<rlim_t>(lowest_free), files.rlim_max};
   setrlimit(RLIMIT_NOFILE, &exhausted);
-  const bool written = WritePicture(surface, path, OutputFormat::kBmp);
+  const bool written =
+      WritePicture(surface, path, OutputFormat::kBmp, ImageLibrary{}, Settings{}, GeoArea{});
   setrlimit(RLIMIT_NOFILE, &files);
   return CheckEarlierPictureAlone(written, dir, path);
 }
@@ -281,7 +285,9 @@ int WriteBeyondTheFileSizeLimit(const TempDir& dir, const std::string& path, int
   std::signal(SIGXFSZ, SIG_IGN);
   const rlimit size{1000, 1000};
   setrlimit(RLIMIT_FSIZE, &size);
-  return CheckEarlierPictureAlone(WritePicture(surface, path, OutputFormat::kBmp), dir, path);
+  return CheckEarlierPictureAlone(
+      WritePicture(surface, path, OutputFormat::kBmp, ImageLibrary{}, Settings{}, GeoArea{}), dir,
+      path);
 }
 
 class ShortWriteTest : public ::testing::TestWithParam<int32_t> {

@@ -1,0 +1,49 @@
+#include "row_stripes.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <system_error>
+#include <thread>
+
+namespace pixkit {
+
+namespace {
+
+constexpr int32_t kMaxStripes = 8;
+
+// The processors this process may run on.
+int32_t UsableProcessors() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+  return std::max(1, CPU_COUNT(&set));
+}
+
+}  // namespace
+
+std::vector<RowRange> SplitIntoStripes(int32_t height, int32_t min_rows) {
+  const int32_t count =
+      std::clamp(std::min(UsableProcessors(), height / std::max(min_rows, 1)), 1, kMaxStripes);
+  std::vector<RowRange> stripes;
+  for (int32_t i = 0; i < count; ++i) {
+    stripes.push_back(RowRange{static_cast<int32_t>(int64_t{height} * i / count),
+                               static_cast<int32_t>(int64_t{height} * (i + 1) / count)});
+  }
+  return stripes;
+}
+
+void RunConcurrently(size_t count, const std::function<void(size_t)>& work) {
+  std::vector<std::jthread> threads;
+  threads.reserve(count);
+  for (size_t i = 1; i < count; ++i) {
+    try {
+      threads.emplace_back(work, i);
+    } catch (const std::system_error&) {
+      work(i);
+    }
+  }
+  if (count > 0) work(0);
+}  // the threads join here
+
+}  // namespace pixkit

@@ -1,0 +1,24 @@
+// Work on the rows of a picture split into stripes, one stripe per processor.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace pixkit {
+
+struct RowRange {
+  int32_t first = 0;
+  int32_t end = 0;  // one past the last row
+};
+
+// Rows 0..height in consecutive stripes, as many as there are processors to work on them (8 at
+// most) but none shorter than `min_rows` (a single stripe for a low picture).
+std::vector<RowRange> SplitIntoStripes(int32_t height, int32_t min_rows);
+
+// Calls work(0), ..., work(count - 1), each after the first on a thread of its own (on this one
+// when no thread can be started), and returns when all are done. `work` must not throw.
+void RunConcurrently(size_t count, const std::function<void(size_t)>& work);
+
+}  // namespace pixkit

@@ -1,0 +1,75 @@
+// Reading the library's pictures back with the codecs' own decoders, for the tests.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nephrax::testing {
+
+struct Rgb {
+  uint8_t red = 0;
+  uint8_t green = 0;
+  uint8_t blue = 0;
+
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+// Decoded pixels, top line first.
+struct Picture {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<Rgb> pixels;
+
+  Rgb At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y * width + x)]; }
+  friend bool operator==(const Picture&, const Picture&) = default;
+};
+
+struct PngFile {
+  Picture picture;
+  bool palette = false;      // stored as palette indexes
+  std::vector<Rgb> colours;  // the palette
+};
+
+struct JpegFile {
+  Picture picture;
+  int components = 0;
+};
+
+struct TiffFile {
+  Picture picture;
+  uint16_t compression = 0;
+  uint16_t samples_per_pixel = 0;
+};
+
+struct Jp2File {
+  Picture picture;
+  int components = 0;
+};
+
+struct GifFrame {
+  Picture picture;
+  int delay = -1;         // hundredths of a second; -1 without a graphics control block
+  int local_colours = 0;  // entries of the frame's own colour table, 0 without one
+};
+
+struct GifFile {
+  int32_t width = 0;
+  int32_t height = 0;
+  int global_colours = 0;         // entries of the global colour table, 0 without one
+  std::optional<int> loop_count;  // of the looping extension, when there is one
+  std::vector<GifFrame> frames;
+};
+
+// Each throws std::runtime_error when the file cannot be read.
+PngFile DecodePng(const std::string& path);
+JpegFile DecodeJpeg(const std::string& path);
+TiffFile DecodeTiff(const std::string& path);
+Jp2File DecodeJp2(const std::string& path);
+GifFile DecodeGif(const std::string& path);
+
+// The distinct colours of a picture.
+size_t CountColours(const Picture& picture);
+
+}  // namespace nephrax::testing
