@@ -3,10 +3,14 @@
 //
 // For each size (default 3000 and 5500) make_sample makes a square 16-bit infrared source (the
 // picture is wider than the source: the sample area spans more longitude than latitude), nephrax
-// converts it to a BMP, and the BMP's grey picture becomes a PGM file. Then, for each format,
+// converts it to a BMP without overlays (a setup file turns the grid, the coastlines and the
+// caption off), and the BMP's grey picture becomes a PGM file. Then, for each format,
 // three programs run several times each: nephrax from the source file, `vips <format>save` and
 // `gdal_translate` from the PGM. Reported: the best wall time, the processor time (user + system)
-// of that run, the peak resident memory and the file size. The formats are set up alike: JPEG
+// of that run, the peak resident memory and the file size; for nephrax also the share of the
+// writer: its wall time less that of a run that reads and draws the same picture but writes
+// nothing (an ".emf" destination, which the program refuses once the picture is drawn). The
+// formats are set up alike: JPEG
 // at quality 90, TIFF with Deflate, JPEG 2000 lossless, PNG and GIF at the tools' defaults. The
 // lossless pictures of nephrax are read back with GDAL and compared with the BMP.
 //
@@ -18,6 +22,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +42,7 @@ namespace {
 using nephrax::testing::BmpFile;
 
 struct ChildRun {
+  int status = -1;  // the exit status, or -1 when the program did not start or did not exit
   bool succeeded = false;
   double seconds = 0;      // wall time
   double cpu_seconds = 0;  // user + system time
@@ -47,8 +53,9 @@ double Seconds(const timeval& time) {
   return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
 }
 
-// Runs the command (argv[0] a path or a program on PATH) with its output thrown away.
-ChildRun Run(const std::vector<std::string>& command) {
+// Runs the command (argv[0] a path or a program on PATH) with its output thrown away; it has
+// succeeded when it exits with `expected_status`.
+ChildRun Run(const std::vector<std::string>& command, int expected_status = 0) {
   std::vector<char*> argv;
   for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
@@ -68,17 +75,18 @@ ChildRun Run(const std::vector<std::string>& command) {
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   run.cpu_seconds = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
   run.peak_megabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  run.succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.succeeded = run.status == expected_status;
   return run;
 }
 
 // The run with the best wall time, and the highest peak of all runs.
-ChildRun Best(const std::vector<std::string>& command, int runs) {
+ChildRun Best(const std::vector<std::string>& command, int runs, int expected_status = 0) {
   ChildRun best;
   best.seconds = 1e300;
   double peak = 0;
   for (int i = 0; i < runs; ++i) {
-    const ChildRun run = Run(command);
+    const ChildRun run = Run(command, expected_status);
     if (!run.succeeded) return run;
     if (run.seconds < best.seconds) best = run;
     peak = std::max(peak, run.peak_megabytes);
@@ -184,14 +192,18 @@ const std::vector<Format> kFormats{
      {"-of", "GTiff", "-co", "COMPRESS=DEFLATE"}},
 };
 
-void PrintRow(const char* format, const char* tool, const ChildRun& run, double megabytes,
-              const char* identical) {
+// One line of the table; `baseline` is the wall time of the run that writes nothing, for the
+// writer's share of a nephrax run (none for the other programs).
+void PrintRow(const char* format, const char* tool, const ChildRun& run,
+              std::optional<double> baseline, double megabytes, const char* identical) {
   if (!run.succeeded) {
     std::printf("%-6s %-16s %8s\n", format, tool, "failed");
     return;
   }
-  std::printf("%-6s %-16s %8.3f %8.3f %9.1f %9.2f  %s\n", format, tool, run.seconds,
-              run.cpu_seconds, run.peak_megabytes, megabytes, identical);
+  std::array<char, 16> writer{};
+  if (baseline) std::snprintf(writer.data(), writer.size(), "%.3f", run.seconds - *baseline);
+  std::printf("%-6s %-16s %8.3f %8.3f %9s %9.1f %9.2f  %s\n", format, tool, run.seconds,
+              run.cpu_seconds, writer.data(), run.peak_megabytes, megabytes, identical);
 }
 
 // The steps that hold whole pictures run in child processes of their own (this program with
@@ -205,39 +217,45 @@ bool BenchSize(const std::string& self, const std::string& bin,
   const std::string source = dir.File("source.ir");
   const std::string bmp_path = dir.File("picture.bmp");
   const std::string pgm = dir.File("picture.pgm");
+  const std::string setup = "-s=" + dir.File("greys.ini");
+  std::ofstream(dir.File("greys.ini")) << "[NEPHRAX]\nGrid=OFF\nMap=OFF\nDtm=-1\n";
   const std::string text = std::to_string(side);
   if (!Run({bin + "make_sample", source, "--width", text, "--height", text}).succeeded ||
-      !Run({bin + "nephrax", source, bmp_path}).succeeded ||
+      !Run({bin + "nephrax", setup, source, bmp_path}).succeeded ||
       !Run({self, kMakePgm, bmp_path, pgm}).succeeded) {
     std::fprintf(stderr, "making the %d x %d source, its BMP or its PGM failed\n", side, side);
     return false;
   }
   std::printf("\n%d x %d source; best of %d runs\n", side, side, runs);
-  std::printf("%-6s %-16s %8s %8s %9s %9s  %s\n", "format", "program", "wall s", "cpu s", "peak MB",
-              "file MB", "same as BMP");
-  const ChildRun bmp_run = Best({bin + "nephrax", source, bmp_path}, runs);
-  PrintRow("bmp", "nephrax", bmp_run, FileMegabytes(bmp_path), "");
+  std::printf("%-6s %-16s %8s %8s %9s %9s %9s  %s\n", "format", "program", "wall s", "cpu s",
+              "writer s", "peak MB", "file MB", "same as BMP");
+  const ChildRun drawn = Best({bin + "nephrax", setup, source, dir.File("nothing.emf")}, runs, 1);
+  PrintRow("none", "nephrax", drawn, std::nullopt, 0, "");
+  if (!drawn.succeeded) return false;
+  const ChildRun bmp_run = Best({bin + "nephrax", setup, source, bmp_path}, runs);
+  PrintRow("bmp", "nephrax", bmp_run, drawn.seconds, FileMegabytes(bmp_path), "");
   for (const Format& format : kFormats) {
     const std::string ours = dir.File(std::string("nephrax.") + format.extension);
-    const ChildRun run = Best({bin + "nephrax", source, ours}, runs);
+    const ChildRun run = Best({bin + "nephrax", setup, source, ours}, runs);
     const char* identical = !format.lossless ? ""
                             : Run({self, kCompare, ours, bmp_path, dir.File("check.pnm")}).succeeded
                                 ? "yes"
                                 : "NO";
-    PrintRow(format.extension, "nephrax", run, FileMegabytes(ours), identical);
+    PrintRow(format.extension, "nephrax", run, drawn.seconds, FileMegabytes(ours), identical);
 
     const std::string by_vips = dir.File(std::string("vips.") + format.extension);
     std::vector<std::string> vips{"vips", format.vips[0], pgm, by_vips};
     vips.insert(vips.end(), format.vips.begin() + 1, format.vips.end());
     const ChildRun vips_run = Best(vips, runs);
-    PrintRow(format.extension, "vips", vips_run, FileMegabytes(by_vips), "");
+    PrintRow(format.extension, "vips", vips_run, std::nullopt, FileMegabytes(by_vips), "");
 
     const std::string by_gdal = dir.File(std::string("gdal.") + format.extension);
     std::vector<std::string> gdal{"gdal_translate", "-q"};
     gdal.insert(gdal.end(), format.gdal.begin(), format.gdal.end());
     gdal.insert(gdal.end(), {pgm, by_gdal});
     const ChildRun gdal_run = Best(gdal, runs);
-    PrintRow(format.extension, "gdal_translate", gdal_run, FileMegabytes(by_gdal), "");
+    PrintRow(format.extension, "gdal_translate", gdal_run, std::nullopt, FileMegabytes(by_gdal),
+             "");
     for (const std::string& path : {ours, by_vips, by_gdal}) std::remove(path.c_str());
   }
   return true;

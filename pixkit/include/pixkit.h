@@ -13,18 +13,20 @@
  * What is written:
  *   PNG        lossless; 8-bit palette when the picture has at most 256 colours (ordered by
  *              colour, so a grey picture's indexes rise with the grey), else 24-bit RGB. Rows
- *              filtered by their difference from the row above ("Up") and deflated as runs,
- *              which on satellite pictures is both smaller and several times faster than
- *              deflate at its default setting.
- *   JPEG       quality 90; one grey component when every pixel is grey, else YCbCr.
+ *              filtered by their difference from the row above ("Up") and deflated by zlib as
+ *              runs only (Z_RLE), in stripes of rows on all processors that join into one zlib
+ *              stream: on satellite pictures smaller than deflate at its default setting and
+ *              several times faster.
+ *   JPEG       quality 90, baseline; one grey component when every pixel is grey, else YCbCr
+ *              with full-resolution chroma, so that lines one pixel wide keep their colour.
  *   GIF        the exact palette when the picture has at most 256 colours; else a median-cut
  *              palette of 256 colours, with Floyd-Steinberg dithering when SetQntHiQt is on
  *              (the default) and without it, mapped box by box, when it is off.
- *   JPEG 2000  lossless (reversible 5/3 wavelet), JP2 container, one grey component or three
- *              RGB ones, in tiles of 1024 x 1024 pixels so that memory stays near the size of
- *              the picture itself.
- *   TIFF       Deflate compression with horizontal differencing; 8-bit grey when every pixel is
- *              grey, else 24-bit RGB.
+ *   JPEG 2000  lossless (reversible 5/3 wavelet and colour transform), JP2 container, one grey
+ *              component or three RGB ones, in tiles of 1024 x 1024 pixels so that memory stays
+ *              near the size of the picture itself, encoded on all processors.
+ *   TIFF       Deflate (level 6) with horizontal differencing, strips of about 256 KB; 8-bit
+ *              grey when every pixel is grey, else 24-bit RGB.
  *   GeoTIFF    geographic WGS 84 coordinates in degrees; see SetGeoTiff.
  *   animated GIF  a looping extension (repeat for ever), each frame full size with its own
  *              palette (exact or quantised as for GIF), the delay in hundredths of a second.

@@ -17,7 +17,7 @@ class ExactIndexes : public IndexedPicture {
       : image_(image), palette_(std::move(palette)) {}
   const std::vector<Rgb>& colours() const override { return palette_.colours(); }
   void IndexLine(int32_t y, std::span<uint8_t> indexes) override {
-    palette_.IndexRow(image_.Row(y), indexes);
+    palette_.IndexLine(image_, y, indexes);
   }
 
  private:

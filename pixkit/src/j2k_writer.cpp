@@ -6,6 +6,8 @@
 #include <bit>
 #include <vector>
 
+#include "row_stripes.h"
+
 namespace pixkit {
 
 namespace {
@@ -142,6 +144,8 @@ Outcome WriteJ2k(const char* path, const DibImage& image) {
   opj_set_warning_handler(codec.get(), Ignore, nullptr);
   opj_set_info_handler(codec.get(), Ignore, nullptr);
   if (!opj_setup_encoder(codec.get(), &parameters, description.get())) return Outcome::kUnsupported;
+  // The code blocks of a tile are encoded on every processor; without threads, on this one.
+  opj_codec_set_threads(codec.get(), UsableProcessors());
 
   FilePointer file(std::fopen(path, "wb"));
   if (file == nullptr) return Outcome::kFileCreate;

@@ -34,11 +34,11 @@ class LineSamples {
   size_t bytes() const { return static_cast<size_t>(image_.width()) * (palette_ ? 1 : 3); }
 
   void Fill(int32_t y, std::span<uint8_t> samples) const {
-    const uint8_t* bgr = image_.Row(y);
     if (palette_ != nullptr) {
-      palette_->IndexRow(bgr, samples);
+      palette_->IndexLine(image_, y, samples);
       return;
     }
+    const uint8_t* bgr = image_.Row(y);
     for (size_t i = 0; i < samples.size(); i += 3, bgr += 3) {
       samples[i] = bgr[2];
       samples[i + 1] = bgr[1];

@@ -12,15 +12,14 @@ namespace {
 
 constexpr int32_t kMaxStripes = 8;
 
-// The processors this process may run on.
+}  // namespace
+
 int32_t UsableProcessors() {
   cpu_set_t set;
   CPU_ZERO(&set);
   if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
   return std::max(1, CPU_COUNT(&set));
 }
-
-}  // namespace
 
 std::vector<RowRange> SplitIntoStripes(int32_t height, int32_t min_rows) {
   const int32_t count =

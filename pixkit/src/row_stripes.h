@@ -13,6 +13,9 @@ struct RowRange {
   int32_t end = 0;  // one past the last row
 };
 
+// The processors this process may run on.
+int32_t UsableProcessors();
+
 // Rows 0..height in consecutive stripes, as many as there are processors to work on them (8 at
 // most) but none shorter than `min_rows` (a single stripe for a low picture).
 std::vector<RowRange> SplitIntoStripes(int32_t height, int32_t min_rows);
