@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libmspack-dev mscompress
   libfreetype-dev libfontconfig-dev
-  libpng-dev libjpeg62-turbo-dev libgif-dev libtiff-dev libgeotiff-dev libopenjp2-7-dev
+  libpng-dev zlib1g-dev libjpeg62-turbo-dev libgif-dev libtiff-dev libgeotiff-dev libopenjp2-7-dev
   libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   imagemagick libvips-tools gdal-bin
