@@ -1,4 +1,5 @@
-// Reading the library's pictures back with the codecs' own decoders, for the tests.
+// Reading the library's PNG and GIF pictures back with libpng and giflib, for the tests; the
+// other formats are read back by ImageMagick and GDAL in the end-to-end tests.
 #pragma once
 
 #include <cstdint>
@@ -32,22 +33,6 @@ struct PngFile {
   std::vector<Rgb> colours;  // the palette
 };
 
-struct JpegFile {
-  Picture picture;
-  int components = 0;
-};
-
-struct TiffFile {
-  Picture picture;
-  uint16_t compression = 0;
-  uint16_t samples_per_pixel = 0;
-};
-
-struct Jp2File {
-  Picture picture;
-  int components = 0;
-};
-
 struct GifFrame {
   Picture picture;
   int delay = -1;         // hundredths of a second; -1 without a graphics control block
@@ -64,9 +49,6 @@ struct GifFile {
 
 // Each throws std::runtime_error when the file cannot be read.
 PngFile DecodePng(const std::string& path);
-JpegFile DecodeJpeg(const std::string& path);
-TiffFile DecodeTiff(const std::string& path);
-Jp2File DecodeJp2(const std::string& path);
 GifFile DecodeGif(const std::string& path);
 
 // The distinct colours of a picture.

@@ -166,21 +166,6 @@ TEST_F(AnimationTest, FrameOfAnotherSizeIsRefusedAndTheAnimationGoesOn) {
   EXPECT_EQ(testing::DecodeGif(path).frames.size(), 1u);
 }
 
-TEST_F(AnimationTest, TwoAnimationsAtOnceKeepTheirOwnFrames) {
-  const int32_t first = Open(dir_.File("first.gif"), 4, 4);
-  const int32_t second = Open(dir_.File("second.gif"), 5, 3);
-  ASSERT_GE(first, 0);
-  ASSERT_GE(second, 0);
-  EXPECT_NE(first, second);
-  EXPECT_EQ(Put(testing::GreyPicture(5, 3), second, 1), 1);
-  EXPECT_EQ(Put(testing::GreyPicture(4, 4), first, 2), 1);
-  EXPECT_EQ(Put(testing::GreyPicture(4, 4), first, 3), 1);
-  EXPECT_EQ(Library().CloseAgif(0, first), 1);
-  EXPECT_EQ(Library().CloseAgif(0, second), 1);
-  EXPECT_EQ(testing::DecodeGif(dir_.File("first.gif")).frames.size(), 2u);
-  EXPECT_EQ(testing::DecodeGif(dir_.File("second.gif")).frames.size(), 1u);
-}
-
 TEST_F(AnimationTest, HandlesThatAreNotOpenAreRefusedQuietlyOnClose) {
   const CallResult close_unknown = CaptureCall([] { return Library().CloseAgif(0, -1); });
   EXPECT_EQ(close_unknown.result, 0);

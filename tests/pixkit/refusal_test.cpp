@@ -2,7 +2,9 @@
 // one message, and no file.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
+#include <limits>
 
 #include "pixkit/test_pictures.h"
 #include "support/source_file_builder.h"
@@ -18,21 +20,6 @@ using testing::TempDir;
 
 const std::string kSupport = "Support error.\r\n";
 
-struct Converter {
-  const char* name;
-  PixkitConverter* ImageLibrary::*entry;
-};
-
-void PrintTo(const Converter& converter, std::ostream* out) {
-  *out << converter.name;
-}
-
-const Converter kConverters[] = {{"Jpeg", &ImageLibrary::CnvBmpJpeg},
-                                 {"Png", &ImageLibrary::CnvBmpPng},
-                                 {"Gif", &ImageLibrary::CnvBmpGif},
-                                 {"J2k", &ImageLibrary::CnvBmpJ2k},
-                                 {"Tif", &ImageLibrary::CnvBmpTif}};
-
 struct BadHeader {
   const char* name;
   void (*spoil)(PixkitBitmapInfoHeader&);
@@ -42,108 +29,128 @@ void PrintTo(const BadHeader& bad, std::ostream* out) {
   *out << bad.name;
 }
 
-const BadHeader kBadHeaders[] = {
-    {"EightBitPalette", [](PixkitBitmapInfoHeader& h) { h.bit_count = 8; }},
-    {"ThirtyTwoBit", [](PixkitBitmapInfoHeader& h) { h.bit_count = 32; }},
-    {"Rle8", [](PixkitBitmapInfoHeader& h) { h.compression = 1; }},
-    {"NoWidth", [](PixkitBitmapInfoHeader& h) { h.width = 0; }},
-    {"NegativeWidth", [](PixkitBitmapInfoHeader& h) { h.width = -4; }},
-    {"NoHeight", [](PixkitBitmapInfoHeader& h) { h.height = 0; }},
-    {"LowestHeight", [](PixkitBitmapInfoHeader& h) { h.height = INT32_MIN; }},
-    {"TwoPlanes", [](PixkitBitmapInfoHeader& h) { h.planes = 2; }},
-    {"CoreHeaderSize", [](PixkitBitmapInfoHeader& h) { h.size = 12; }},
-};
-
-class BadHeaderTest : public ::testing::TestWithParam<std::tuple<Converter, BadHeader>> {};
+// Every converter checks the header through the same code; PNG stands for them all.
+class BadHeaderTest : public ::testing::TestWithParam<BadHeader> {};
 
 TEST_P(BadHeaderTest, IsASupportErrorAndWritesNothing) {
-  const auto& [converter, bad] = GetParam();
   Dib dib = testing::MakeDib(testing::GreyPicture(4, 4));
-  bad.spoil(dib.header);
+  GetParam().spoil(dib.header);
   TempDir dir;
   const std::string path = dir.File("picture");
 
   const CallResult call = CaptureCall(
-      [&] { return (Library().*converter.entry)(0, path.c_str(), &dib.header, dib.bits.data()); });
+      [&] { return Library().CnvBmpPng(0, path.c_str(), &dib.header, dib.bits.data()); });
 
   EXPECT_EQ(call.result, 0);
   EXPECT_EQ(call.messages, kSupport);
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-INSTANTIATE_TEST_SUITE_P(Headers, BadHeaderTest,
-                         ::testing::Combine(::testing::ValuesIn(kConverters),
-                                            ::testing::ValuesIn(kBadHeaders)),
-                         [](const auto& info) {
-                           return std::string(std::get<0>(info.param).name) + "_" +
-                                  std::get<1>(info.param).name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Headers, BadHeaderTest,
+    ::testing::Values(
+        BadHeader{"EightBitPalette", [](PixkitBitmapInfoHeader& h) { h.bit_count = 8; }},
+        BadHeader{"ThirtyTwoBit", [](PixkitBitmapInfoHeader& h) { h.bit_count = 32; }},
+        BadHeader{"Rle8", [](PixkitBitmapInfoHeader& h) { h.compression = 1; }},
+        BadHeader{"NoWidth", [](PixkitBitmapInfoHeader& h) { h.width = 0; }},
+        BadHeader{"NegativeWidth", [](PixkitBitmapInfoHeader& h) { h.width = -4; }},
+        BadHeader{"NoHeight", [](PixkitBitmapInfoHeader& h) { h.height = 0; }},
+        BadHeader{"LowestHeight", [](PixkitBitmapInfoHeader& h) { h.height = INT32_MIN; }},
+        BadHeader{"TwoPlanes", [](PixkitBitmapInfoHeader& h) { h.planes = 2; }},
+        BadHeader{"CoreHeaderSize", [](PixkitBitmapInfoHeader& h) { h.size = 12; }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-class ConverterTest : public ::testing::TestWithParam<Converter> {
- protected:
-  PixkitConverter* convert() const { return Library().*GetParam().entry; }
-  const Dib dib_ = testing::MakeDib(testing::FewColourPicture(5, 3));
-  TempDir dir_;
-};
-
-TEST_P(ConverterTest, MissingArgumentsAreASupportError) {
-  const std::string path = dir_.File("picture");
+TEST(RefusalTest, MissingArgumentsAreASupportError) {
+  const Dib dib = testing::MakeDib(testing::GreyPicture(4, 4));
+  TempDir dir;
+  const std::string path = dir.File("picture");
+  const PixkitConverter* convert = Library().CnvBmpTif;
   for (const CallResult& call :
-       {CaptureCall([&] { return convert()(0, nullptr, &dib_.header, dib_.bits.data()); }),
-        CaptureCall([&] { return convert()(0, path.c_str(), nullptr, dib_.bits.data()); }),
-        CaptureCall([&] { return convert()(0, path.c_str(), &dib_.header, nullptr); })}) {
+       {CaptureCall([&] { return convert(0, nullptr, &dib.header, dib.bits.data()); }),
+        CaptureCall([&] { return convert(0, path.c_str(), nullptr, dib.bits.data()); }),
+        CaptureCall([&] { return convert(0, path.c_str(), &dib.header, nullptr); })}) {
     EXPECT_EQ(call.result, 0);
     EXPECT_EQ(call.messages, kSupport);
   }
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-TEST_P(ConverterTest, MissingDirectoryIsAFileCreateError) {
-  const std::string path = dir_.File("missing/picture");
-  const CallResult call =
-      CaptureCall([&] { return convert()(0, path.c_str(), &dib_.header, dib_.bits.data()); });
-  EXPECT_EQ(call.result, 0);
-  EXPECT_EQ(call.messages, "File create error.\r\n");
-}
-
-TEST_P(ConverterTest, MessagesCanBeTurnedOff) {
-  const std::string path = dir_.File("missing/picture");
-  Library().SetMsgLng(1);
-  const CallResult call =
-      CaptureCall([&] { return convert()(0, path.c_str(), &dib_.header, dib_.bits.data()); });
-  Library().SetMsgLng(0);
-  EXPECT_EQ(call.result, 0);
-  EXPECT_EQ(call.messages, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(Converters, ConverterTest, ::testing::ValuesIn(kConverters),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-// GIF sizes are 16-bit and JPEG's are at most 65500: a wider picture is refused, not cut.
-struct SizeLimit {
+struct Converter {
   const char* name;
-  Converter converter;
-  int32_t width;
+  PixkitConverter* ImageLibrary::*entry;
 };
 
-class SizeLimitTest : public ::testing::TestWithParam<SizeLimit> {};
+// Each format opens its file its own way.
+class UnwritableTest : public ::testing::TestWithParam<Converter> {};
 
-TEST_P(SizeLimitTest, WiderPictureIsASupportError) {
-  const Dib dib = testing::MakeDib(testing::GreyPicture(GetParam().width, 1));
+TEST_P(UnwritableTest, MissingDirectoryIsAFileCreateErrorUnlessMessagesAreOff) {
+  const Dib dib = testing::MakeDib(testing::FewColourPicture(5, 3));
+  TempDir dir;
+  const std::string path = dir.File("missing/picture");
+  PixkitConverter* convert = Library().*GetParam().entry;
+  const auto call = [&] { return convert(0, path.c_str(), &dib.header, dib.bits.data()); };
+
+  const CallResult reported = CaptureCall(call);
+  Library().SetMsgLng(1);
+  const CallResult quiet = CaptureCall(call);
+  Library().SetMsgLng(0);
+
+  EXPECT_EQ(reported.result, 0);
+  EXPECT_EQ(reported.messages, "File create error.\r\n");
+  EXPECT_EQ(quiet.result, 0);
+  EXPECT_EQ(quiet.messages, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Converters, UnwritableTest,
+                         ::testing::Values(Converter{"Jpeg", &ImageLibrary::CnvBmpJpeg},
+                                           Converter{"Png", &ImageLibrary::CnvBmpPng},
+                                           Converter{"Gif", &ImageLibrary::CnvBmpGif},
+                                           Converter{"J2k", &ImageLibrary::CnvBmpJ2k},
+                                           Converter{"Tif", &ImageLibrary::CnvBmpTif}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// GIF sizes are 16-bit and JPEG's at most 65500: a wider picture is refused, not cut.
+TEST(RefusalTest, PictureWiderThanTheFormatHoldsIsASupportError) {
   TempDir dir;
   const std::string path = dir.File("picture");
-  const CallResult call = CaptureCall([&] {
-    return (Library().*GetParam().converter.entry)(0, path.c_str(), &dib.header, dib.bits.data());
-  });
-  EXPECT_EQ(call.result, 0);
-  EXPECT_EQ(call.messages, kSupport);
+  const Dib gif = testing::MakeDib(testing::GreyPicture(65536, 1));
+  const Dib jpeg = testing::MakeDib(testing::GreyPicture(65501, 1));
+  for (const CallResult& call :
+       {CaptureCall(
+            [&] { return Library().CnvBmpGif(0, path.c_str(), &gif.header, gif.bits.data()); }),
+        CaptureCall([&] {
+          return Library().CnvBmpJpeg(0, path.c_str(), &jpeg.header, jpeg.bits.data());
+        })}) {
+    EXPECT_EQ(call.result, 0);
+    EXPECT_EQ(call.messages, kSupport);
+  }
   EXPECT_FALSE(std::filesystem::exists(path));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, SizeLimitTest,
-                         ::testing::Values(SizeLimit{"Gif", kConverters[2], 65536},
-                                           SizeLimit{"Jpeg", kConverters[0], 65501}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// SetGeoTiff refuses numbers that are not finite, leaving the TIFF as it was, and files that are
+// not TIFFs.
+TEST(RefusalTest, GeoTiffNeedsFiniteNumbersAndATiff) {
+  TempDir dir;
+  const std::string tiff = dir.File("picture.tif");
+  const Dib dib = testing::MakeDib(testing::GreyPicture(3, 3));
+  ASSERT_EQ(Library().CnvBmpTif(0, tiff.c_str(), &dib.header, dib.bits.data()), 1);
+  const std::vector<uint8_t> written = testing::ReadBytes(tiff);
+  const std::array<double, 4> not_finite{50, std::numeric_limits<double>::infinity(), 0.1, 0.1};
+  const std::array<double, 4> area{50, 110, 0.1, 0.1};
+  const std::string text = dir.File("text.tif");
+  testing::WriteBytes(text, std::vector<uint8_t>{'n', 'o', 't', ' ', 'a', ' ', 't', 'i', 'f'});
+
+  const CallResult infinite =
+      CaptureCall([&] { return Library().SetGeoTiff(0, tiff.c_str(), not_finite.data()); });
+  const CallResult not_tiff =
+      CaptureCall([&] { return Library().SetGeoTiff(0, text.c_str(), area.data()); });
+
+  EXPECT_EQ(infinite.result, 0);
+  EXPECT_EQ(infinite.messages, kSupport);
+  EXPECT_EQ(testing::ReadBytes(tiff), written);
+  EXPECT_EQ(not_tiff.result, 0);
+  EXPECT_EQ(not_tiff.messages, "File open error.\r\n");
+}
 
 }  // namespace
 }  // namespace nephrax
