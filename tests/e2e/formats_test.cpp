@@ -41,15 +41,15 @@ SourceFileSpec SmoothSource(int32_t width, int32_t height) {
   return spec;
 }
 
+// Without overlays (grid, coastlines, caption) the picture is the image's greys alone.
+constexpr const char* kGreysOnly = "Grid=OFF\nMap=OFF\nDtm=-1\n";
+constexpr const char* kWiderThanATile = "Width=1030\nHeight=24\n";  // JPEG 2000 tiles are 1024
+
 class FormatsTest : public ::testing::Test {
  protected:
   FormatsTest() {
     testing::WriteBytes(source_, testing::BuildSourceFile(SmoothSource(90, 60)));
-    testing::SetupFileBuilder()
-        .Entry("Grid", "OFF")
-        .Entry("Map", "OFF")
-        .Entry("Dtm", "-1")
-        .Write(greys_only_);
+    testing::WriteTextFile(greys_only_, std::string("[NEPHRAX]\n") + kGreysOnly);
   }
 
   // Converts the source to `name` in the test directory; the run must succeed silently.
@@ -65,7 +65,6 @@ class FormatsTest : public ::testing::Test {
 
   TempDir dir_;
   const std::string source_ = dir_.File("source.ir");
-  // Without overlays (grid, coastlines, caption) the picture is the image's greys alone.
   const std::string greys_only_ = dir_.File("greys.ini");
 };
 
@@ -77,7 +76,7 @@ std::string DifferingPixels(const std::string& a, const std::string& b) {
 struct LosslessCase {
   const char* name;
   const char* extension;
-  bool overlays;
+  const char* settings;  // entries of a setup file; none for the built-in settings
 };
 
 class LosslessFormatTest : public FormatsTest,
@@ -85,9 +84,12 @@ class LosslessFormatTest : public FormatsTest,
 
 TEST_P(LosslessFormatTest, GivesBackTheBmpsPixelsExactly) {
   if (!Installed(kCompare)) GTEST_SKIP() << "ImageMagick is not installed";
-  const std::vector<std::string> options = GetParam().overlays
-                                               ? std::vector<std::string>{}
-                                               : std::vector<std::string>{"-s=" + greys_only_};
+  std::vector<std::string> options;
+  if (GetParam().settings != nullptr) {
+    const std::string setup = dir_.File("setup.ini");
+    testing::WriteTextFile(setup, std::string("[NEPHRAX]\n") + GetParam().settings);
+    options.push_back("-s=" + setup);
+  }
   const std::string bmp = Convert("picture.bmp", options);
   const std::string picture = Convert(std::string("picture.") + GetParam().extension, options);
   EXPECT_EQ(DifferingPixels(bmp, picture), "0");
@@ -95,13 +97,17 @@ TEST_P(LosslessFormatTest, GivesBackTheBmpsPixelsExactly) {
 
 // A GIF holds 256 colours; the overlays' antialiased text brings more, so GIF is checked on the
 // greys alone.
-INSTANTIATE_TEST_SUITE_P(
-    Formats, LosslessFormatTest,
-    ::testing::Values(LosslessCase{"Png", "png", true}, LosslessCase{"PngGreys", "png", false},
-                      LosslessCase{"Tif", "tif", true}, LosslessCase{"TifGreys", "tif", false},
-                      LosslessCase{"Jp2", "jp2", true}, LosslessCase{"Jp2Greys", "jp2", false},
-                      LosslessCase{"GifGreys", "gif", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Formats, LosslessFormatTest,
+                         ::testing::Values(LosslessCase{"Png", "png", nullptr},
+                                           LosslessCase{"PngGreys", "png", kGreysOnly},
+                                           LosslessCase{"Tif", "tif", nullptr},
+                                           LosslessCase{"TifGreys", "tif", kGreysOnly},
+                                           LosslessCase{"Jp2", "jp2", nullptr},
+                                           LosslessCase{"Jp2Greys", "jp2", kGreysOnly},
+                                           LosslessCase{"Jp2WiderThanATile", "jp2",
+                                                        kWiderThanATile},
+                                           LosslessCase{"GifGreys", "gif", kGreysOnly}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // With the overlays the picture has more colours than a GIF holds: they are quantised to 256.
 TEST_F(FormatsTest, GifOfMoreColoursHasAtMost256) {
@@ -113,7 +119,7 @@ TEST_F(FormatsTest, GifOfMoreColoursHasAtMost256) {
 }
 
 // JPEG at quality 90: the mean absolute difference from the BMP of the smooth greys stays below
-// 1% of full scale.
+// 1% of full scale, and grey pictures keep one component.
 TEST_F(FormatsTest, JpegStaysWithinOnePercentOfTheBmp) {
   if (!Installed(kCompare)) GTEST_SKIP() << "ImageMagick is not installed";
   const std::string bmp = Convert("picture.bmp", {"-s=" + greys_only_});
@@ -124,6 +130,7 @@ TEST_F(FormatsTest, JpegStaysWithinOnePercentOfTheBmp) {
   ASSERT_EQ(std::sscanf(metric.c_str(), "%lf (%lf)", &absolute, &normalised), 2) << metric;
   EXPECT_GT(normalised, 0) << "a JPEG at quality 90 is not lossless";
   EXPECT_LT(normalised, 0.01);
+  EXPECT_EQ(RunProgram("/usr/bin/identify", {"-format", "%[colorspace]", jpeg}).out, "Gray");
 }
 
 // What gdalinfo says of a GeoTIFF: the outer corner of the first pixel and the pixel size, the
