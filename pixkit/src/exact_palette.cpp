@@ -25,6 +25,9 @@ struct FoundColours {
   std::vector<uint32_t> other_keys;
   bool too_many = false;
 
+  // Room for one colour too many, so that the search threads never allocate.
+  FoundColours() { other_keys.reserve(kMaxPaletteColours + 1); }
+
   void AddOther(uint32_t key) {
     if (!others.Insert(key)) return;
     other_keys.push_back(key);
@@ -34,7 +37,6 @@ struct FoundColours {
 
 void FindColours(const DibImage& image, RowRange rows, FoundColours& found,
                  std::vector<uint8_t>& grey_lines) {
-  found.other_keys.reserve(kMaxPaletteColours + 1);
   for (int32_t y = rows.first; y < rows.end && !found.too_many; ++y) {
     const uint8_t* bgr = image.Row(y);
     const bool grey_line = IsGreyRow(bgr, image.width());

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <csetjmp>
 #include <optional>
 #include <span>
@@ -92,8 +93,9 @@ void DeflateRows(const LineSamples& lines, RowRange rows, bool last, DeflatedStr
   if (rows.first > 0) lines.Fill(rows.first - 1, above);
   for (int32_t y = rows.first; y < rows.end; ++y) {
     lines.Fill(y, current);
-    for (size_t i = 0; i < bytes; ++i)
+    for (size_t i = 0; i < bytes; ++i) {
       filtered[i + 1] = static_cast<uint8_t>(current[i] - above[i]);
+    }
     std::swap(above, current);
     stripe.adler = adler32(stripe.adler, filtered.data(), static_cast<uInt>(filtered.size()));
     stripe.filtered_bytes += filtered.size();
@@ -116,7 +118,7 @@ std::optional<std::vector<DeflatedStripe>> DeflatePicture(const LineSamples& lin
   RunConcurrently(ranges.size(), [&](size_t i) {
     try {
       DeflateRows(lines, ranges[i], i + 1 == ranges.size(), stripes[i]);
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {  // memory: no exception may leave the thread
       stripes[i].failed = true;
     }
   });
