@@ -40,6 +40,7 @@
 #include "render/grid_block.h"
 #include "render/surface.h"
 #include "support/elevation_builder.h"
+#include "support/run_program.h"
 #include "support/source_file_builder.h"
 #include "terrain/elevation_sources.h"
 #include "terrain/gtopo_tiles.h"
@@ -235,19 +236,6 @@ int MeasureLookup(const std::string& method, const std::string& dir, const std::
   return 0;
 }
 
-// Runs this program again with `arguments` and waits for it.
-bool RunSelf(std::vector<std::string> arguments) {
-  std::fflush(stdout);
-  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  std::vector<char*> argv = {self.data()};
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
-  int status = 0;
-  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // Compares the two outputs and prints what the points found.
 bool ReportAgreement(const std::string& cache_out, const std::string& cells_out) {
   const std::vector<uint8_t> cache = testing::ReadBytes(cache_out);
@@ -332,8 +320,8 @@ bool RunShadingBenchmark(const testing::TempDir& dir, int repeats) {
               "shading MB");
   const std::string cache_out = dir.File("cache.bmp.rows");
   const std::string cells_out = dir.File("cells.bmp.rows");
-  if (!RunSelf({kShadeMode, kCacheMethod, dir.path(), cache_out, std::to_string(repeats)}) ||
-      !RunSelf({kShadeMode, kCellMethod, dir.path(), cells_out, "1"})) {
+  if (!nephrax::testing::RunSelf({kShadeMode, kCacheMethod, dir.path(), cache_out, std::to_string(repeats)}) ||
+      !nephrax::testing::RunSelf({kShadeMode, kCellMethod, dir.path(), cells_out, "1"})) {
     return false;
   }
   const bool identical = testing::ReadBytes(cache_out) == testing::ReadBytes(cells_out);
@@ -347,12 +335,12 @@ int RunBenchmark(int repeats) {
               kTileColumns, kTileRows, 4.0 * 2 * kTileRows * kTileColumns / 1e6);
   std::printf("%d x %d points, %gN..%gN, %gE..%gE, row by row from the north-west\n\n",
               kPictureSide, kPictureSide, kNorth, kSouth, kWest, kEast);
-  if (!RunSelf({kBuildMode, dir.path()})) return 1;
+  if (!nephrax::testing::RunSelf({kBuildMode, dir.path()})) return 1;
   std::printf("%-14s %9s %9s %12s %12s\n", "method", "wall s", "cpu s", "peak RSS MB", "lookup MB");
   const std::string cache_out = dir.File("cache.out");
   const std::string cells_out = dir.File("cells.out");
-  if (!RunSelf({kLookupMode, kCacheMethod, dir.path(), cache_out, std::to_string(repeats)}) ||
-      !RunSelf({kLookupMode, kCellMethod, dir.path(), cells_out, "1"})) {
+  if (!nephrax::testing::RunSelf({kLookupMode, kCacheMethod, dir.path(), cache_out, std::to_string(repeats)}) ||
+      !nephrax::testing::RunSelf({kLookupMode, kCellMethod, dir.path(), cells_out, "1"})) {
     return 1;
   }
   const bool agree = ReportAgreement(cache_out, cells_out);

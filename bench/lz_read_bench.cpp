@@ -26,6 +26,7 @@
 #include "calsun/display_tables.h"
 #include "platform/lz_file.h"
 #include "source/source_reader.h"
+#include "support/run_program.h"
 #include "support/source_file_builder.h"
 #include "support/szdd_writer.h"
 
@@ -153,27 +154,14 @@ int BuildFiles(const std::string& dir, int repeats) {
   return 0;
 }
 
-// Runs this program again with `arguments` and waits for it.
-bool RunSelf(std::vector<std::string> arguments) {
-  std::fflush(stdout);
-  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  std::vector<char*> argv = {self.data()};
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
-  int status = 0;
-  return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 // Every step runs in a child process, so that this process never grows: a child's peak RSS,
 // which starts from its parent's when it is spawned, is then its own.
 int RunBenchmark(int repeats) {
   testing::TempDir dir;
   const std::string count = std::to_string(repeats);
-  const bool ok = RunSelf({kBuildMode, dir.path(), count}) &&
-                  RunSelf({kReadMode, "plain", dir.File(kPlainName), count}) &&
-                  RunSelf({kReadMode, "compressed", dir.File(kCompressedName), count});
+  const bool ok = nephrax::testing::RunSelf({kBuildMode, dir.path(), count}) &&
+                  nephrax::testing::RunSelf({kReadMode, "plain", dir.File(kPlainName), count}) &&
+                  nephrax::testing::RunSelf({kReadMode, "compressed", dir.File(kCompressedName), count});
   return ok ? 0 : 1;
 }
 

@@ -10,6 +10,7 @@
 
 #include "output/picture_writer.h"
 #include "support/source_file_builder.h"
+#include "write_picture_fixture.h"
 
 namespace nephrax {
 namespace {
@@ -101,29 +102,10 @@ ImageLibrary RecordingLibrary() {
   return library;
 }
 
-struct WriteResult {
-  bool written;
-  std::string messages;
-};
-
-WriteResult Write(const Surface& surface, const std::string& path, OutputFormat format,
-                  const ImageLibrary& library, const Settings& settings = Settings{},
-                  const GeoArea& area = GeoArea{}) {
-  ::testing::internal::CaptureStderr();
-  const bool written = WritePicture(surface, path, format, library, settings, area);
-  return {written, ::testing::internal::GetCapturedStderr()};
-}
-
-std::vector<std::string> EntriesOf(const std::string& directory) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-const std::vector<uint8_t> kEarlierPicture{'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+using testing::EntriesOf;
+using testing::kEarlierPicture;
+using testing::Write;
+using testing::WriteResult;
 
 struct LibraryFormat {
   const char* name;

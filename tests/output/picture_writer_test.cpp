@@ -19,6 +19,7 @@
 #include "core/bytes.h"
 #include "core/messages.h"
 #include "support/source_file_builder.h"
+#include "write_picture_fixture.h"
 
 namespace nephrax {
 namespace {
@@ -45,29 +46,10 @@ Surface PatternedSurface(int32_t width, int32_t height) {
   return surface;
 }
 
-struct WriteResult {
-  bool written;
-  std::string messages;
-};
-
-WriteResult Write(const Surface& surface, const std::string& path, OutputFormat format,
-                  const ImageLibrary& library = ImageLibrary{},
-                  const Settings& settings = Settings{}, const GeoArea& area = GeoArea{}) {
-  ::testing::internal::CaptureStderr();
-  const bool written = WritePicture(surface, path, format, library, settings, area);
-  return {written, ::testing::internal::GetCapturedStderr()};
-}
-
-std::vector<std::string> EntriesOf(const std::string& directory) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-const std::vector<uint8_t> kEarlierPicture{'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+using testing::EntriesOf;
+using testing::kEarlierPicture;
+using testing::Write;
+using testing::WriteResult;
 
 TEST(MakeDibHeaderTest, Describes24BitRowsOfTheSurface) {
   const DibHeader header = MakeDibHeader(CreateSurface(101, 10).value());

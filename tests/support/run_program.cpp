@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -48,10 +50,13 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  const int spawned =
+      posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) throw std::runtime_error("cannot start " + program);
 
@@ -64,6 +69,18 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   return result;
 }
 
-std::string NephraxPath() { return std::string(NEPHRAX_BIN_DIR) + "/nephrax"; }
+bool RunSelf(const std::vector<std::string>& arguments) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const ProgramResult result = RunProgram(self, arguments);
+  std::fputs(result.out.c_str(), stdout);
+  std::fputs(result.err.c_str(), stderr);
+  return result.exit_status == 0;
+}
+
+std::string NephraxPath() {
+  return std::string(NEPHRAX_BIN_DIR) + "/nephrax";
+}
 
 }  // namespace nephrax::testing

@@ -16,6 +16,10 @@ struct ProgramResult {
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment = {});
 
+// Runs the calling program again with `arguments` and waits for it; true when it exits with 0.
+// Benchmarks use it so that each measured step has a process, and a peak memory, of its own.
+bool RunSelf(const std::vector<std::string>& arguments);
+
 // The nephrax executable of this build.
 std::string NephraxPath();
 
