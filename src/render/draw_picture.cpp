@@ -1,6 +1,7 @@
 #include "render/draw_picture.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include "overlay/draw_caption.h"
@@ -87,18 +88,26 @@ ColourTable BuildPalette(const Palette& palette) {
 
 std::span<const uint8_t> WidenCounts(SourceImage& image, const CountToIndex& count_to_index,
                                      uint8_t no_data_index) {
-  // Each index is written at or before the byte offset of the count it replaces, and that count
-  // has already been read, so the narrowing can run forward through the same storage.
+  // The indexes are written forward through the same storage: the index of count i lands at byte
+  // i, which the count of byte 2 i has already left. A block of counts is taken out first, so that
+  // the byte stores need not be ordered against the loads of counts still to come.
+  constexpr size_t kBlock = 64;
   uint8_t* indexes = reinterpret_cast<uint8_t*>(image.counts16.data());
   const uint16_t* counts = image.counts16.data();
   const size_t width = static_cast<size_t>(image.width);
   const size_t last_count = count_to_index.size() - 1;
+  std::array<uint16_t, kBlock> block{};
   for (size_t row = 0; row < static_cast<size_t>(image.height); ++row) {
     const size_t start = row * image.stride;
-    for (size_t i = start; i < start + width; ++i) {
-      const uint16_t count = counts[i];
-      indexes[i] = count == kNoDataCount16 ? no_data_index
-                                           : count_to_index[std::min<size_t>(count, last_count)];
+    for (size_t i = start; i < start + width; i += kBlock) {
+      const size_t n = std::min(kBlock, start + width - i);
+      std::copy_n(counts + i, n, block.begin());
+      for (size_t k = 0; k < n; ++k) {
+        const uint16_t count = block[k];
+        indexes[i + k] = count == kNoDataCount16
+                             ? no_data_index
+                             : count_to_index[std::min<size_t>(count, last_count)];
+      }
     }
     std::fill(indexes + start + width, indexes + start + image.stride, uint8_t{0});
   }

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/messages.h"
+#include "platform/parallel_bands.h"
 
 namespace nephrax {
 
@@ -58,28 +59,33 @@ std::vector<uint32_t> MapColumns(ClippedSpan columns, const PixelRect& destinati
 
 void PaintRow(uint8_t* out, const uint8_t* source_row, std::span<const uint32_t> columns,
               const ColourTable& colours) {
-  for (const uint32_t column : columns) {
-    const DibColour& colour = colours[source_row[column]];
-    out[0] = colour.blue;
-    out[1] = colour.green;
-    out[2] = colour.red;
+  if (columns.empty()) return;
+  // Every pixel but the last is stored as four bytes, the fourth overwritten by the next pixel:
+  // one store instead of three.
+  static_assert(sizeof(DibColour) == 4);
+  for (const uint32_t column : columns.first(columns.size() - 1)) {
+    std::memcpy(out, &colours[source_row[column]], 4);
     out += 3;
   }
+  const DibColour& last = colours[source_row[columns.back()]];
+  out[0] = last.blue;
+  out[1] = last.green;
+  out[2] = last.red;
 }
 
 }  // namespace
 
-Surface::Surface(int32_t width, int32_t height, size_t stride, std::vector<uint8_t> bits)
+Surface::Surface(int32_t width, int32_t height, size_t stride, Bits bits)
     : width_(width), height_(height), stride_(stride), bits_(std::move(bits)) {}
 
 std::span<uint8_t> Surface::Row(int32_t y) {
   if (y < 0 || y >= height_) return {};
-  return {bits_.data() + RowOffset(y), static_cast<size_t>(width_) * 3};
+  return {bits_.get() + RowOffset(y), static_cast<size_t>(width_) * 3};
 }
 
 std::span<const uint8_t> Surface::Row(int32_t y) const {
   if (y < 0 || y >= height_) return {};
-  return {bits_.data() + RowOffset(y), static_cast<size_t>(width_) * 3};
+  return {bits_.get() + RowOffset(y), static_cast<size_t>(width_) * 3};
 }
 
 void FillSpan(Surface& surface, int64_t y, int64_t x_first, int64_t x_last, Colour colour) {
@@ -108,13 +114,12 @@ std::optional<Surface> CreateSurface(int32_t width, int32_t height) {
     PrintMessage(msg::kMemoryAllocate);
     return std::nullopt;
   }
-  try {
-    std::vector<uint8_t> bits(static_cast<size_t>(stride * height));
-    return Surface(width, height, static_cast<size_t>(stride), std::move(bits));
-  } catch (const std::bad_alloc&) {
+  Surface::Bits bits(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(stride * height), 1)));
+  if (bits == nullptr) {
     PrintMessage(msg::kMemoryAllocate);
     return std::nullopt;
   }
+  return Surface(width, height, static_cast<size_t>(stride), std::move(bits));
 }
 
 int32_t StretchImage(Surface& surface, const PixelRect& destination, const IndexImage& source,
@@ -132,24 +137,29 @@ int32_t StretchImage(Surface& surface, const PixelRect& destination, const Index
   }
   const size_t source_stride = static_cast<size_t>(IndexRowBytes(source.width));
   const size_t row_bytes = column_map.size() * 3;
-  // Enlarging repeats source lines; a repeated line is copied from the one just painted.
-  int64_t previous_source_line = -1;
-  const uint8_t* previous = nullptr;
-  for (int64_t y = lines.first; y < lines.last; ++y) {
-    const int64_t from_top =
-        NearestSourceOffset(y - destination.y, source_area.height, destination.height);
-    const int64_t source_line = int64_t{source_area.y} + source_area.height - 1 - from_top;
-    uint8_t* out =
-        surface.Row(static_cast<int32_t>(y)).data() + static_cast<size_t>(columns.first) * 3;
-    if (source_line == previous_source_line) {
-      std::memcpy(out, previous, row_bytes);
-    } else {
-      PaintRow(out, source.rows.data() + static_cast<size_t>(source_line) * source_stride,
-               column_map, colours);
-      previous_source_line = source_line;
+  // Bands of lines are painted side by side; a band paints at least a few hundred kilobytes.
+  const int64_t min_band_lines =
+      std::max<int64_t>(1, (int64_t{1} << 18) / std::max<size_t>(row_bytes, 1));
+  ForEachBand(lines.last - lines.first, min_band_lines, [&](int64_t first, int64_t end) {
+    // Enlarging repeats source lines; a repeated line is copied from the one just painted.
+    int64_t previous_source_line = -1;
+    const uint8_t* previous = nullptr;
+    for (int64_t y = lines.first + first; y < lines.first + end; ++y) {
+      const int64_t from_top =
+          NearestSourceOffset(y - destination.y, source_area.height, destination.height);
+      const int64_t source_line = int64_t{source_area.y} + source_area.height - 1 - from_top;
+      uint8_t* out =
+          surface.Row(static_cast<int32_t>(y)).data() + static_cast<size_t>(columns.first) * 3;
+      if (source_line == previous_source_line) {
+        std::memcpy(out, previous, row_bytes);
+      } else {
+        PaintRow(out, source.rows.data() + static_cast<size_t>(source_line) * source_stride,
+                 column_map, colours);
+        previous_source_line = source_line;
+      }
+      previous = out;
     }
-    previous = out;
-  }
+  });
   return static_cast<int32_t>(lines.last - lines.first);
 }
 

@@ -15,6 +15,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -113,14 +115,14 @@ class Surface {
   // The colour at (x, y); none outside the surface.
   std::optional<Colour> GetPixel(int32_t x, int32_t y) const {
     if (!Contains(x, y)) return std::nullopt;
-    const uint8_t* pixel = bits_.data() + RowOffset(y) + static_cast<size_t>(x) * 3;
+    const uint8_t* pixel = bits_.get() + RowOffset(y) + static_cast<size_t>(x) * 3;
     return Colour{pixel[2], pixel[1], pixel[0]};
   }
   // Sets the pixel at (x, y); a position outside the surface is ignored. Inline, because drawing
   // loops call it for every pixel.
   void SetPixel(int32_t x, int32_t y, Colour colour) {
     if (!Contains(x, y)) return;
-    uint8_t* pixel = bits_.data() + RowOffset(y) + static_cast<size_t>(x) * 3;
+    uint8_t* pixel = bits_.get() + RowOffset(y) + static_cast<size_t>(x) * 3;
     pixel[0] = colour.blue;
     pixel[1] = colour.green;
     pixel[2] = colour.red;
@@ -139,11 +141,20 @@ class Surface {
   std::span<const uint8_t> Row(int32_t y) const;
 
   // Every pixel as bottom-up 24-bit DIB rows of stride() bytes, as GetDIBits hands them out.
-  std::span<const uint8_t> DibRows() const { return bits_; }
+  std::span<const uint8_t> DibRows() const {
+    return {bits_.get(), stride_ * static_cast<size_t>(height_)};
+  }
 
  private:
+  // calloc, unlike a vector, leaves the fresh zero pages it gets from the system untouched: the
+  // first to write a page of a large picture is whoever paints it, on whichever thread.
+  struct FreeBits {
+    void operator()(uint8_t* bits) const { std::free(bits); }
+  };
+  using Bits = std::unique_ptr<uint8_t[], FreeBits>;
+
   friend std::optional<Surface> CreateSurface(int32_t width, int32_t height);
-  Surface(int32_t width, int32_t height, size_t stride, std::vector<uint8_t> bits);
+  Surface(int32_t width, int32_t height, size_t stride, Bits bits);
 
   // Offset of the first byte of line y (counted from the top), which must be on the surface.
   size_t RowOffset(int32_t y) const { return static_cast<size_t>(height_ - 1 - y) * stride_; }
@@ -151,7 +162,7 @@ class Surface {
   int32_t width_;
   int32_t height_;
   size_t stride_;
-  std::vector<uint8_t> bits_;
+  Bits bits_;
   SurfaceState state_;
 };
 

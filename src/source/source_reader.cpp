@@ -1,9 +1,7 @@
 #include "source/source_reader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <cstring>
 #include <new>
 
 #include "calsun/display_tables.h"
@@ -26,16 +24,21 @@ struct SourceSize {
 SourceSize SourceSizeOf(const ControlBlock& block) {
   if (block.IsGrid()) return {block.Int(cb::kGridPixels), block.Int(cb::kGridLines)};
   // Satellite-view sizes are signed; a negative line count only orders the line times.
-  return {std::abs(int64_t{block.Int(cb::kViewPixels)}), std::abs(int64_t{block.Int(cb::kViewLines)})};
+  return {std::abs(int64_t{block.Int(cb::kViewPixels)}),
+          std::abs(int64_t{block.Int(cb::kViewLines)})};
 }
 
-int64_t BytesPerPixel(const ControlBlock& block) { return block.Is16Bit() ? 2 : 1; }
+int64_t BytesPerPixel(const ControlBlock& block) {
+  return block.Is16Bit() ? 2 : 1;
+}
 
 int64_t RecordLength(const ControlBlock& block) {
   return kRecordUnit * int64_t{block.Int(cb::kRecordUnits)};
 }
 
-size_t RowStride(int64_t width) { return static_cast<size_t>((width + 3) / 4 * 4); }
+size_t RowStride(int64_t width) {
+  return static_cast<size_t>((width + 3) / 4 * 4);
+}
 
 // The file format itself does not bound its fields. A block whose fields contradict each other,
 // or ask for more than can be read or held, is refused before anything else is read:
@@ -50,10 +53,12 @@ bool IsLayoutSound(const ControlBlock& block) {
   const int64_t last = block.LastCount();
   const int64_t count_limit = block.Is16Bit() ? kCountTableSize : 256;
   if (first < 0 || first > last || last >= count_limit) return false;
-  if (CalibrationBlockSize(block.Int(cb::kCalibrationSize)) < 4 * (last - first + 1) + 4) return false;
+  if (CalibrationBlockSize(block.Int(cb::kCalibrationSize)) < 4 * (last - first + 1) + 4)
+    return false;
 
   const SourceSize size = SourceSizeOf(block);
-  if (size.width < 1 || size.height < 1 || size.width > kMaxImageSide || size.height > kMaxImageSide)
+  if (size.width < 1 || size.height < 1 || size.width > kMaxImageSide ||
+      size.height > kMaxImageSide)
     return false;
   const int64_t pixel_bytes = BytesPerPixel(block);
   if (static_cast<int64_t>(RowStride(size.width)) * pixel_bytes * size.height > kMaxImageBytes)
@@ -89,28 +94,88 @@ int64_t StretchedSide(int64_t points, double step, double other_step) {
   return static_cast<int64_t>(side) + 1;
 }
 
+// How the counts of an image are held: counts outside first..last are held to them, a reversed
+// calibration table mirrors them, and the no-data mark (when the image has one) keeps its value.
 template <typename Count>
-void NormalizeValues(std::span<Count> values, Count first, Count last, bool reversed,
-                     bool keep_no_data, Count no_data) {
-  for (Count& v : values) {
-    if (keep_no_data && v == no_data) continue;
-    Count c = std::clamp(v, first, last);
-    if (reversed) c = static_cast<Count>(std::clamp<int32_t>(last + first - c, first, last));
-    v = c;
+struct CountLimits {
+  Count first;
+  Count last;
+  bool reversed;
+  bool keep_no_data;
+  Count no_data;
+};
+
+template <typename Count, bool kReversed>
+Count NormalizedCount(Count count, const CountLimits<Count>& limits) {
+  const Count held = std::clamp(count, limits.first, limits.last);
+  const Count shown = kReversed ? static_cast<Count>(limits.last + limits.first - held) : held;
+  return limits.keep_no_data && count == limits.no_data ? count : shown;
+}
+
+// The counts of one record, little-endian in the file, normalised into an image row. One pass
+// while the record is fresh in the cache; without branches, so that it vectorises.
+template <typename Count, bool kReversed>
+void NormalizeLineAs(const uint8_t* bytes, Count* row, size_t width,
+                     const CountLimits<Count>& limits) {
+  for (size_t i = 0; i < width; ++i) {
+    Count count = bytes[i * sizeof(Count)];
+    if constexpr (sizeof(Count) == 2) {
+      count = static_cast<Count>(count | bytes[i * 2 + 1] << 8);
+    }
+    row[i] = NormalizedCount<Count, kReversed>(count, limits);
   }
 }
 
-void CopyLine16(std::span<const uint8_t> bytes, uint16_t* row) {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(row, bytes.data(), bytes.size());
+template <typename Count>
+void NormalizeLine(std::span<const uint8_t> bytes, Count* row, const CountLimits<Count>& limits) {
+  const size_t width = bytes.size() / sizeof(Count);
+  if (limits.reversed) {
+    NormalizeLineAs<Count, true>(bytes.data(), row, width, limits);
   } else {
-    for (size_t i = 0; i < bytes.size() / 2; ++i) row[i] = ReadU16Le(bytes, 2 * i);
+    NormalizeLineAs<Count, false>(bytes.data(), row, width, limits);
   }
+}
+
+template <typename Count>
+Count NormalizedZero(const CountLimits<Count>& limits) {
+  return limits.reversed ? NormalizedCount<Count, true>(0, limits)
+                         : NormalizedCount<Count, false>(0, limits);
+}
+
+// Reads the records into `counts`, bottom line first, each normalised as it is read. Rows of
+// lines the file does not hold, and the padding of every row, hold a normalised 0.
+template <typename Count>
+bool ReadRecordsInto(const LzFile& file, const ControlBlock& block, const SourceImage& image,
+                     const CountLimits<Count>& limits, std::vector<Count>& counts) {
+  const int64_t record_length = RecordLength(block);
+  try {
+    counts.assign(image.stride * static_cast<size_t>(image.height), NormalizedZero(limits));
+  } catch (const std::bad_alloc&) {
+    PrintMessage(msg::kMemoryAllocate);
+    return false;
+  }
+  std::vector<uint8_t> line(4 + static_cast<size_t>(image.width) * sizeof(Count));
+  const std::span<const uint8_t> pixels_of_line = std::span<const uint8_t>(line).subspan(4);
+  int64_t offset = kControlBlockSize + CalibrationBlockSize(block.Int(cb::kCalibrationSize));
+  for (int64_t i = 0; i < image.height; ++i, offset += record_length) {
+    // A file that ends inside a record ends the image.
+    if (offset + record_length > static_cast<int64_t>(file.Size())) break;
+    file.ReadAt(static_cast<uint64_t>(offset), line);
+    if (int64_t{ReadI32Le(line, 0)} != record_length) {
+      PrintMessage(msg::kImageBlock);
+      break;
+    }
+    const size_t row = static_cast<size_t>(image.height - 1 - i) * image.stride;
+    NormalizeLine(pixels_of_line, counts.data() + row, limits);
+  }
+  return true;
 }
 
 }  // namespace
 
-int64_t CalibrationBlockSize(int32_t n) { return (4 * int64_t{n} + 263) / 256 * 256; }
+int64_t CalibrationBlockSize(int32_t n) {
+  return (4 * int64_t{n} + 263) / 256 * 256;
+}
 
 bool ReadControlBlock(const LzFile& file, const ChannelTable& channels, Settings& settings,
                       ControlBlock& block) {
@@ -198,56 +263,20 @@ bool ComputeImageSize(const ControlBlock& block, Settings& settings, Geometry& g
 
 bool ReadImageRecords(const LzFile& file, const ControlBlock& block, SourceImage& image) {
   const SourceSize size = SourceSizeOf(block);
-  const int64_t pixel_bytes = BytesPerPixel(block);
-  const int64_t record_length = RecordLength(block);
-  const size_t line_bytes = static_cast<size_t>(size.width * pixel_bytes);
   image.width = static_cast<int32_t>(size.width);
   image.height = static_cast<int32_t>(size.height);
   image.stride = RowStride(size.width);
-  const size_t pixels = image.stride * static_cast<size_t>(size.height);
-  try {
-    if (pixel_bytes == 2) {
-      image.counts16.assign(pixels, 0);
-    } else {
-      image.counts8.assign(pixels, 0);
-    }
-  } catch (const std::bad_alloc&) {
-    PrintMessage(msg::kMemoryAllocate);
-    return false;
-  }
-
-  std::vector<uint8_t> line(4 + line_bytes);
-  const std::span<const uint8_t> pixels_of_line = std::span<const uint8_t>(line).subspan(4);
-  int64_t offset = kControlBlockSize + CalibrationBlockSize(block.Int(cb::kCalibrationSize));
-  for (int64_t i = 0; i < size.height; ++i, offset += record_length) {
-    // A file that ends inside a record ends the image: the lines not read stay 0.
-    if (offset + record_length > static_cast<int64_t>(file.Size())) break;
-    file.ReadAt(static_cast<uint64_t>(offset), line);
-    if (int64_t{ReadI32Le(line, 0)} != record_length) {
-      PrintMessage(msg::kImageBlock);
-      break;
-    }
-    const size_t row = static_cast<size_t>(size.height - 1 - i) * image.stride;
-    if (pixel_bytes == 2) {
-      CopyLine16(pixels_of_line, image.counts16.data() + row);
-    } else {
-      std::memcpy(image.counts8.data() + row, pixels_of_line.data(), line_bytes);
-    }
-  }
-  return true;
-}
-
-void NormalizeCounts(SourceImage& image, const ControlBlock& block) {
   const bool reversed = block.HasFlag(kReversedTableFlag);
-  if (!image.counts16.empty()) {
-    NormalizeValues<uint16_t>(image.counts16, static_cast<uint16_t>(block.FirstCount()),
-                              static_cast<uint16_t>(block.LastCount()), reversed, true,
-                              kNoDataCount16);
-  } else {
-    NormalizeValues<uint8_t>(image.counts8, static_cast<uint8_t>(block.FirstCount()),
-                             static_cast<uint8_t>(block.LastCount()), reversed,
-                             block.HasFlag(kNoDataFlag), 255);
+  if (BytesPerPixel(block) == 2) {
+    const CountLimits<uint16_t> limits{static_cast<uint16_t>(block.FirstCount()),
+                                       static_cast<uint16_t>(block.LastCount()), reversed, true,
+                                       kNoDataCount16};
+    return ReadRecordsInto(file, block, image, limits, image.counts16);
   }
+  const CountLimits<uint8_t> limits{static_cast<uint8_t>(block.FirstCount()),
+                                    static_cast<uint8_t>(block.LastCount()), reversed,
+                                    block.HasFlag(kNoDataFlag), 255};
+  return ReadRecordsInto(file, block, image, limits, image.counts8);
 }
 
 bool ReadSourceFile(const std::string& path, const ChannelTable& channels, Settings& settings,
@@ -270,7 +299,6 @@ bool ReadSourceFile(const std::string& path, const ChannelTable& channels, Setti
       !ReadImageRecords(*file, source.control, source.image)) {
     return false;
   }
-  NormalizeCounts(source.image, source.control);
   if (settings.Vadj) {
     // Its result is not looked at: a channel it leaves alone is drawn as read.
     CorrectVisibleImage(source.control, source.calibration, channel, SatelliteViewOf(settings),

@@ -32,8 +32,9 @@ bool ReadControlBlock(const LzFile& file, const ChannelTable& channels, Settings
 bool ReadCalibrationBlock(const LzFile& file, ControlBlock& block, Calibration& calibration);
 void OrderCalibration(Calibration& calibration, ControlBlock& block);
 bool ComputeImageSize(const ControlBlock& block, Settings& settings, Geometry& geometry);
+// The records, each line's counts held to first..last (mirrored for a reversed table) as it is
+// read.
 bool ReadImageRecords(const LzFile& file, const ControlBlock& block, SourceImage& image);
-void NormalizeCounts(SourceImage& image, const ControlBlock& block);
 
 // Size in bytes of the calibration block for the control block's N: the smallest multiple of 256
 // holding 4 * N + 8 bytes.

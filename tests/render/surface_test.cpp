@@ -149,6 +149,10 @@ INSTANTIATE_TEST_SUITE_P(
         StretchCase{"ClippedBottom", 50, 40, {0, 0, 50, 40}, 80, 60, {5, 23, 70, 70}},
         StretchCase{"ClippedOnEverySide", 50, 40, {0, 0, 50, 40}, 80, 60, {-21, -17, 127, 101}},
         StretchCase{"InsideTheSurface", 31, 17, {0, 0, 31, 17}, 80, 60, {9, 11, 45, 30}},
+        // Tall pictures are painted in bands of lines side by side; a band may start inside a
+        // run of repeated source lines.
+        StretchCase{"TallPictureInBands", 7, 3001, {0, 0, 7, 3001}, 5, 60001, {0, 0, 5, 60001}},
+        StretchCase{"TallEnlargementInBands", 9, 997, {0, 0, 9, 997}, 4, 40009, {0, -7, 4, 40023}},
         StretchCase{"ReachingFarBeyondTheSurface",
                     7,
                     5,
