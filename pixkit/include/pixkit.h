@@ -27,7 +27,9 @@
  *              near the size of the picture itself, encoded on all processors.
  *   TIFF       Deflate (level 6) with horizontal differencing, strips of about 256 KB; 8-bit
  *              grey when every pixel is grey, else 24-bit RGB.
- *   GeoTIFF    geographic WGS 84 coordinates in degrees; see SetGeoTiff.
+ *   GeoTIFF    geographic WGS 84 coordinates in degrees (see SetGeoTiff), tagged by the plugin
+ *              libpixkit_geotiff.so, which the library loads from its own directory when it first
+ *              tags a TIFF; without the plugin SetGeoTiff fails with "Support error.".
  *   animated GIF  a looping extension (repeat for ever), each frame full size with its own
  *              palette (exact or quantised as for GIF), the delay in hundredths of a second.
  *

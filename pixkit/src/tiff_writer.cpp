@@ -1,13 +1,9 @@
 #include "tiff_writer.h"
 
-#include <geotiff/geotiffio.h>
-#include <geotiff/xtiffio.h>
-#include <tiffio.h>
-
-#include <array>
 #include <cmath>
-#include <memory>
 #include <vector>
+
+#include "geotiff_plugin.h"
 
 namespace pixkit {
 
@@ -16,29 +12,6 @@ namespace {
 // Deflate level and strip size: measured on satellite pictures, see bench/README.md.
 constexpr int kDeflateLevel = 6;
 constexpr size_t kStripBytes = 256 * 1024;
-
-// libtiff's own messages would go to standard error; the caller reports the outcome instead.
-int Silence(TIFF*, void*, const char*, const char*, va_list) {
-  return 1;
-}
-
-struct TiffCloser {
-  void operator()(TIFF* tiff) const { TIFFClose(tiff); }
-};
-using TiffPointer = std::unique_ptr<TIFF, TiffCloser>;
-
-struct OptionsDeleter {
-  void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
-};
-
-// Opens a TIFF file without any message of libtiff's; `mode` as for TIFFOpen.
-TiffPointer OpenTiff(const char* path, const char* mode) {
-  const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
-  if (options == nullptr) return nullptr;
-  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Silence, nullptr);
-  TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Silence, nullptr);
-  return TiffPointer(TIFFOpenExt(path, mode, options.get()));
-}
 
 bool SetPictureFields(TIFF* tiff, const DibImage& image, bool grey) {
   const uint16_t samples = grey ? 1 : 3;
@@ -97,32 +70,9 @@ Outcome AddGeoReference(const char* path, const GeoReference& reference) {
                              reference.latitude_step, reference.longitude_step}) {
     if (!std::isfinite(value)) return Outcome::kUnsupported;
   }
-  XTIFFInitialize();  // teaches libtiff the GeoTIFF tags
-  TiffPointer tiff = OpenTiff(path, "r+");
-  if (tiff == nullptr) return Outcome::kFileOpen;
-  // Pixels are areas: the tie point is the outer corner of the first pixel, half a step beyond
-  // its centre.
-  const std::array<double, 3> scale{reference.longitude_step, reference.latitude_step, 0};
-  const std::array<double, 6> tie_point{0,
-                                        0,
-                                        0,
-                                        reference.left_longitude - reference.longitude_step / 2,
-                                        reference.top_latitude + reference.latitude_step / 2,
-                                        0};
-  if (!TIFFSetField(tiff.get(), TIFFTAG_GEOPIXELSCALE, 3, scale.data()) ||
-      !TIFFSetField(tiff.get(), TIFFTAG_GEOTIEPOINTS, 6, tie_point.data())) {
-    return Outcome::kDataWrite;
-  }
-  GTIF* keys = GTIFNew(tiff.get());
-  if (keys == nullptr) return Outcome::kMemoryAllocate;
-  const bool keys_set = GTIFKeySet(keys, GTModelTypeGeoKey, TYPE_SHORT, 1, ModelTypeGeographic) &&
-                        GTIFKeySet(keys, GTRasterTypeGeoKey, TYPE_SHORT, 1, RasterPixelIsArea) &&
-                        GTIFKeySet(keys, GeographicTypeGeoKey, TYPE_SHORT, 1, GCS_WGS_84) &&
-                        GTIFKeySet(keys, GeogAngularUnitsGeoKey, TYPE_SHORT, 1, Angular_Degree) &&
-                        GTIFWriteKeys(keys);
-  GTIFFree(keys);
-  if (!keys_set) return Outcome::kDataWrite;
-  return TIFFRewriteDirectory(tiff.get()) == 1 ? Outcome::kWritten : Outcome::kDataWrite;
+  GeoTiffTagger* const add_tags = LoadGeoTiffTagger();
+  if (add_tags == nullptr) return Outcome::kUnsupported;
+  return add_tags(path, &reference);
 }
 
 }  // namespace pixkit
