@@ -19,6 +19,8 @@
  *              several times faster.
  *   JPEG       quality 90, baseline; one grey component when every pixel is grey, else YCbCr
  *              with full-resolution chroma, so that lines one pixel wide keep their colour.
+ *              Encoded in stripes of rows on all processors, joined into one stream by
+ *              restart markers between the stripes (a restart interval of one stripe).
  *   GIF        the exact palette when the picture has at most 256 colours; else a median-cut
  *              palette of 256 colours, with Floyd-Steinberg dithering when SetQntHiQt is on
  *              (the default) and without it, mapped box by box, when it is off.

@@ -3,6 +3,7 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <atomic>
 #include <system_error>
 #include <thread>
 
@@ -32,6 +33,15 @@ std::vector<RowRange> SplitIntoStripes(int32_t height, int32_t min_rows) {
   return stripes;
 }
 
+std::vector<RowRange> SplitIntoStripesOf(int32_t height, int32_t stripe_rows) {
+  std::vector<RowRange> stripes;
+  for (int64_t first = 0; first < height; first += stripe_rows) {
+    stripes.push_back(RowRange{static_cast<int32_t>(first), static_cast<int32_t>(std::min<int64_t>(
+                                                                height, first + stripe_rows))});
+  }
+  return stripes;
+}
+
 void RunConcurrently(size_t count, const std::function<void(size_t)>& work) {
   std::vector<std::jthread> threads;
   threads.reserve(count);
@@ -44,5 +54,12 @@ void RunConcurrently(size_t count, const std::function<void(size_t)>& work) {
   }
   if (count > 0) work(0);
 }  // the threads join here
+
+void RunQueued(size_t count, const std::function<void(size_t)>& work) {
+  std::atomic<size_t> next{0};
+  RunConcurrently(std::min(count, static_cast<size_t>(UsableProcessors())), [&](size_t) {
+    for (size_t item = next++; item < count; item = next++) work(item);
+  });
+}
 
 }  // namespace pixkit

@@ -20,8 +20,15 @@ int32_t UsableProcessors();
 // most) but none shorter than `min_rows` (a single stripe for a low picture).
 std::vector<RowRange> SplitIntoStripes(int32_t height, int32_t min_rows);
 
+// Rows 0..height in consecutive stripes of `stripe_rows` rows, the last one the rest.
+std::vector<RowRange> SplitIntoStripesOf(int32_t height, int32_t stripe_rows);
+
 // Calls work(0), ..., work(count - 1), each after the first on a thread of its own (on this one
 // when no thread can be started), and returns when all are done. `work` must not throw.
 void RunConcurrently(size_t count, const std::function<void(size_t)>& work);
+
+// Calls work(0), ..., work(count - 1) on as many threads as there are processors (RunConcurrently),
+// each taking the next call not yet taken, and returns when all are done. `work` must not throw.
+void RunQueued(size_t count, const std::function<void(size_t)>& work);
 
 }  // namespace pixkit

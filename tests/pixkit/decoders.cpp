@@ -3,9 +3,16 @@
 #include <gif_lib.h>
 #include <png.h>
 
+#include <csetjmp>
+#include <cstdio>
 #include <memory>
 #include <set>
 #include <stdexcept>
+
+// jpeglib.h needs the standard types declared first.
+#include <jpeglib.h>
+
+#include "support/source_file_builder.h"
 
 namespace nephrax::testing {
 
@@ -13,6 +20,78 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& what, const std::string& path) {
   throw std::runtime_error("cannot read " + what + " " + path);
+}
+
+constexpr uint8_t kMarker = 0xff;
+constexpr uint8_t kStartOfScan = 0xda;
+constexpr uint8_t kFirstRestart = 0xd0;
+constexpr uint8_t kLastRestart = 0xd7;
+
+// libjpeg reports a failure by calling error_exit, which jumps back to the reader.
+struct JumpingErrors {
+  jpeg_error_mgr manager{};
+  std::jmp_buf back{};
+};
+
+[[noreturn]] void JumpBack(j_common_ptr jpeg) {
+  std::longjmp(reinterpret_cast<JumpingErrors*>(jpeg->err)->back, 1);
+}
+
+void Silence(j_common_ptr) {}
+
+struct JpegDecompress {
+  jpeg_decompress_struct jpeg{};
+  JumpingErrors errors;
+  ~JpegDecompress() { jpeg_destroy_decompress(&jpeg); }
+};
+
+// Decodes `bytes` as red, green, blue rows into `samples` and the layout into `file`; false on
+// an error or a warning. Failures jump back here, so nothing in this function may need
+// destroying.
+bool ReadJpeg(JpegDecompress& decompress, const std::vector<uint8_t>& bytes, JpegFile& file,
+              std::vector<uint8_t>& samples) {
+  jpeg_decompress_struct& jpeg = decompress.jpeg;
+  jpeg.err = jpeg_std_error(&decompress.errors.manager);
+  decompress.errors.manager.error_exit = JumpBack;
+  decompress.errors.manager.output_message = Silence;
+  if (setjmp(decompress.errors.back) != 0) return false;
+  jpeg_create_decompress(&jpeg);
+  jpeg_mem_src(&jpeg, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jpeg_read_header(&jpeg, TRUE);
+  jpeg.out_color_space = JCS_RGB;
+  jpeg_start_decompress(&jpeg);
+  file.components = jpeg.num_components;
+  file.mcus_per_row = jpeg.MCUs_per_row;
+  file.mcu_rows = jpeg.MCU_rows_in_scan;
+  file.restart_interval = jpeg.restart_interval;
+  const size_t row_bytes = size_t{jpeg.output_width} * 3;
+  samples.resize(row_bytes * jpeg.output_height);
+  while (jpeg.output_scanline < jpeg.output_height) {
+    JSAMPROW row = samples.data() + row_bytes * jpeg.output_scanline;
+    jpeg_read_scanlines(&jpeg, &row, 1);
+  }
+  file.picture.width = static_cast<int32_t>(jpeg.output_width);
+  file.picture.height = static_cast<int32_t>(jpeg.output_height);
+  jpeg_finish_decompress(&jpeg);
+  return decompress.errors.manager.num_warnings == 0;
+}
+
+// The numbers of the restart markers in the entropy-coded data after the first scan header,
+// where a 0xff byte of the data is followed by 0 and one of a marker by the marker's code.
+std::vector<int> RestartMarkers(const std::vector<uint8_t>& bytes) {
+  size_t at = 2;  // after SOI
+  while (at + 4 <= bytes.size() && bytes[at + 1] != kStartOfScan) {
+    at += 2 + (size_t{bytes[at + 2]} << 8 | bytes[at + 3]);
+  }
+  if (at + 4 <= bytes.size()) at += 2 + (size_t{bytes[at + 2]} << 8 | bytes[at + 3]);
+  std::vector<int> numbers;
+  for (; at + 1 < bytes.size(); ++at) {
+    const uint8_t code = bytes[at + 1];
+    if (bytes[at] == kMarker && code >= kFirstRestart && code <= kLastRestart) {
+      numbers.push_back(code - kFirstRestart);
+    }
+  }
+  return numbers;
 }
 
 }  // namespace
@@ -85,6 +164,19 @@ GifFile DecodeGif(const std::string& path) {
     out.frames.push_back(std::move(frame));
   }
   return out;
+}
+
+JpegFile DecodeJpeg(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadBytes(path);
+  JpegFile file;
+  std::vector<uint8_t> samples;
+  JpegDecompress decompress;
+  if (!ReadJpeg(decompress, bytes, file, samples)) Fail("JPEG", path);
+  for (size_t i = 0; i < samples.size(); i += 3) {
+    file.picture.pixels.push_back(Rgb{samples[i], samples[i + 1], samples[i + 2]});
+  }
+  file.restart_markers = RestartMarkers(bytes);
+  return file;
 }
 
 size_t CountColours(const Picture& picture) {

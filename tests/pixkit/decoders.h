@@ -1,5 +1,5 @@
-// Reading the library's PNG and GIF pictures back with libpng and giflib, for the tests; the
-// other formats are read back by ImageMagick and GDAL in the end-to-end tests.
+// Reading the library's PNG, GIF and JPEG pictures back with libpng, giflib and libjpeg, for the
+// tests; the other formats are read back by ImageMagick and GDAL in the end-to-end tests.
 #pragma once
 
 #include <cstdint>
@@ -47,9 +47,20 @@ struct GifFile {
   std::vector<GifFrame> frames;
 };
 
-// Each throws std::runtime_error when the file cannot be read.
+struct JpegFile {
+  Picture picture;                   // grey pictures as equal red, green and blue
+  int components = 0;                // 1 for grey, 3 for YCbCr
+  uint32_t mcus_per_row = 0;         // MCUs across the picture
+  uint32_t mcu_rows = 0;             // MCUs down the picture
+  uint32_t restart_interval = 0;     // MCUs, 0 without restart markers
+  std::vector<int> restart_markers;  // the numbers (0..7) of the restart markers, in order
+};
+
+// Each throws std::runtime_error when the file cannot be read; DecodeJpeg also when libjpeg warns
+// of corrupt data.
 PngFile DecodePng(const std::string& path);
 GifFile DecodeGif(const std::string& path);
+JpegFile DecodeJpeg(const std::string& path);
 
 // The distinct colours of a picture.
 size_t CountColours(const Picture& picture);
