@@ -71,7 +71,8 @@ void StartOutput(j_compress_ptr jpeg) {
 }
 
 boolean OutputFull(j_compress_ptr jpeg) {
-  // libjpeg calls this with the whole vector written.
+  // The whole vector is written, whatever free_in_buffer still says: libjpeg's entropy coder
+  // keeps its own count and hands it back only after the call.
   DestinationOf(jpeg).manager.free_in_buffer = 0;
   Grow(jpeg);
   return TRUE;

@@ -25,10 +25,10 @@ namespace {
 // one interval fits them all.
 constexpr int32_t kMaxSide = JPEG_MAX_DIMENSION;
 constexpr int32_t kMcuSide = 8;
-// A quarter of a million pixels a stripe: setting up an encoder for a stripe costs less than 1%
-// of encoding it, and a picture has enough stripes to share out evenly among the processors.
-// At most 65535, the longest restart interval.
-constexpr int32_t kStripeMcus = 4096;
+// Half a million pixels a stripe: enough for the setting up of each stripe's encoder (its buffers
+// are fresh memory) to cost a few per cent at most, and enough stripes to share out evenly among
+// the processors. At most 65535, the longest restart interval.
+constexpr int32_t kStripeMcus = 8192;
 constexpr uint8_t kMarker = 0xff;
 constexpr uint8_t kStartOfFrame = 0xc0;  // baseline
 constexpr uint8_t kStartOfScan = 0xda;

@@ -178,8 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
                       JpegCase{"GreyStripesTopDown", Kind::kGrey, 517, 2100, 1, true},
                       JpegCase{"GreyWholeMcuRows", Kind::kGrey, 1024, 2048, 1},
                       JpegCase{"ColourStripesOfOneMcuRow", Kind::kManyColours, 33001, 20, 1},
-                      JpegCase{"GreyRestartNumbersWrap", Kind::kGrey, 1021, 2403, 9},
-                      JpegCase{"ColourRestartNumbersWrap", Kind::kFewColours, 1021, 2403, 9}),
+                      JpegCase{"GreyRestartNumbersWrap", Kind::kGrey, 1021, 4613, 9},
+                      JpegCase{"ColourRestartNumbersWrap", Kind::kFewColours, 1021, 4613, 9}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Another decoder than libjpeg's own interface: ImageMagick reads the joined stripes without a
