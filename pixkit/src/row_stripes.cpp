@@ -1,30 +1,12 @@
 #include "row_stripes.h"
 
-#include <sched.h>
-
 #include <algorithm>
 #include <atomic>
-#include <system_error>
-#include <thread>
 
 namespace pixkit {
 
-namespace {
-
-constexpr int32_t kMaxStripes = 8;
-
-}  // namespace
-
-int32_t UsableProcessors() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (sched_getaffinity(0, sizeof set, &set) != 0) return 1;
-  return std::max(1, CPU_COUNT(&set));
-}
-
 std::vector<RowRange> SplitIntoStripes(int32_t height, int32_t min_rows) {
-  const int32_t count =
-      std::clamp(std::min(UsableProcessors(), height / std::max(min_rows, 1)), 1, kMaxStripes);
+  const auto count = static_cast<int32_t>(nephrax::BandCount(height, min_rows));
   std::vector<RowRange> stripes;
   for (int32_t i = 0; i < count; ++i) {
     stripes.push_back(RowRange{static_cast<int32_t>(int64_t{height} * i / count),
@@ -41,19 +23,6 @@ std::vector<RowRange> SplitIntoStripesOf(int32_t height, int32_t stripe_rows) {
   }
   return stripes;
 }
-
-void RunConcurrently(size_t count, const std::function<void(size_t)>& work) {
-  std::vector<std::jthread> threads;
-  threads.reserve(count);
-  for (size_t i = 1; i < count; ++i) {
-    try {
-      threads.emplace_back(work, i);
-    } catch (const std::system_error&) {
-      work(i);
-    }
-  }
-  if (count > 0) work(0);
-}  // the threads join here
 
 void RunQueued(size_t count, const std::function<void(size_t)>& work) {
   std::atomic<size_t> next{0};
