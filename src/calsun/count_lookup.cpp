@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <span>
 
 #include "calsun/display_tables.h"
 
@@ -9,8 +11,8 @@ namespace nephrax {
 
 namespace {
 
-// Buckets per count: enough that a bucket seldom holds a threshold, few enough that the tables of
-// a 1024-count image stay in the first-level cache.
+// Buckets per count: enough that a bucket seldom holds more than one threshold, few enough that
+// the tables of a 1024-count image stay within the first-level cache or near it.
 constexpr size_t kBucketsPerCount = 4;
 
 bool IsFiniteAndAscending(const std::vector<float>& values) {
@@ -30,6 +32,14 @@ double ThresholdOf(const Calibration& calibration, const ChannelSettings& channe
   return value;
 }
 
+// The float a bucket holding `held` thresholds compares with.
+float ThresholdOfBucket(std::span<const double> held) {
+  if (held.empty()) return std::numeric_limits<float>::infinity();
+  if (held.size() > 1 || std::fabs(held.front()) > std::numeric_limits<float>::max())
+    return std::numeric_limits<float>::quiet_NaN();
+  return NearestFloat(held.front());
+}
+
 }  // namespace
 
 CountLookup::CountLookup(const Calibration& calibration, const ChannelSettings& channel)
@@ -44,24 +54,28 @@ CountLookup::CountLookup(const Calibration& calibration, const ChannelSettings& 
 
   const size_t buckets = kBucketsPerCount * thresholds_.size();
   const double span = thresholds_.back() - thresholds_.front();
-  // Thresholds all equal leave one bucket, from which a lookup steps.
-  buckets_per_unit_ = span > 0 ? static_cast<double>(buckets) / span : 0;
-  below_bucket_.assign(span > 0 ? buckets : 1, 0);
-  last_bucket_ = static_cast<double>(below_bucket_.size() - 1);
-  // Rounding may put a value into the bucket after the one its position belongs to, never two
-  // buckets on: counting only the thresholds below the previous bucket's start keeps the count a
-  // lower bound for every value that lands in the bucket.
+  // Thresholds all equal leave one bucket, which holds them all.
+  grid_.origin = thresholds_.front();
+  grid_.per_unit = span > 0 ? static_cast<double>(buckets) / span : 0;
+  buckets_.resize(span > 0 ? buckets : 1);
+  grid_.last = static_cast<double>(buckets_.size() - 1);
+  // The thresholds ascend, so their buckets do.
   size_t passed = 0;
-  for (size_t bucket = 1; bucket < below_bucket_.size(); ++bucket) {
-    const double previous_start =
-        thresholds_.front() + static_cast<double>(bucket - 1) / buckets_per_unit_;
-    while (passed < thresholds_.size() && thresholds_[passed] < previous_start) ++passed;
-    below_bucket_[bucket] = static_cast<uint16_t>(passed);
+  for (size_t bucket = 0; bucket < buckets_.size(); ++bucket) {
+    const size_t held_from = passed;
+    while (passed < thresholds_.size() && grid_.BucketOf(thresholds_[passed]) == bucket) ++passed;
+    buckets_[bucket] = {ThresholdOfBucket(std::span(thresholds_).subspan(held_from, passed - held_from)),
+                        calibration.first + static_cast<int32_t>(held_from)};
   }
 }
 
 int32_t CountLookup::SearchedCount(double value) const {
   return CountOfValue(calibration_, channel_, value);
+}
+
+int32_t CountLookup::SteppedCount(double value) const {
+  const auto passed = std::upper_bound(thresholds_.begin(), thresholds_.end(), value);
+  return calibration_.first + static_cast<int32_t>(passed - thresholds_.begin());
 }
 
 }  // namespace nephrax

@@ -6,8 +6,9 @@
 #include <optional>
 #include <span>
 
-#include "calsun/count_lookup.h"
 #include "calsun/display_tables.h"
+#include "calsun/line_correction.h"
+#include "platform/parallel_bands.h"
 
 namespace nephrax {
 
@@ -15,11 +16,8 @@ namespace {
 
 constexpr int32_t kMinStep = 10;
 constexpr int32_t kStepsPerLine = 50;
-// The gain never exceeds 1 / kSunFloor, so that pixels under a low sun are not blown out.
-constexpr double kSunFloor = 0.3;
-// Glint cosines above kGlintThreshold divide the sun cosine by kGlintBase - cosine.
-constexpr double kGlintThreshold = 0.6;
-constexpr double kGlintBase = 1.6;
+// Fewer lines are not worth a thread of their own.
+constexpr int64_t kMinBandLines = 64;
 
 constexpr int64_t kSecondsPerDay = 86400;
 constexpr int64_t kFirstYear = 1;
@@ -117,100 +115,57 @@ void SampleLine(const SunEphemeris& sun, double lat, std::span<const double> lon
   }
 }
 
-// Linear interpolation between samples k and k + 1, `offset` columns past sample k of a stretch
-// `span` columns long.
-double Interpolate(std::span<const double> samples, size_t k, int32_t offset, int32_t span) {
-  return (samples[k + 1] * offset + samples[k] * (span - offset)) / span;
-}
+// The sample cosines of every line, sun and glint, each line's at `per_line` places from
+// line * per_line on. Glint cosines only with SunGln on.
+struct ImageSamples {
+  size_t per_line;
+  std::vector<double> sun;
+  std::vector<double> glint;
 
-// Calls `apply(k, start, span)` for every stretch of a line: columns start..start + span - 1,
-// from sample k on. The last stretch runs to the end of the line, one column past its last
-// sample.
-template <typename Apply>
-void ForEachStretch(int32_t width, int32_t step, Apply apply) {
-  size_t k = 0;
-  for (int32_t start = 0; start < width; start += step, ++k)
-    apply(k, start, start + step >= width ? width - start : step);
-}
+  std::span<double> SunOf(int64_t line) { return LineOf(sun, line); }
+  std::span<double> GlintOf(int64_t line) { return LineOf(glint, line); }
 
-// The factor every pixel's value of one line is divided by: the sun cosine interpolated between
-// the samples, raised to kSunFloor, and divided by kGlintBase - glint cosine near the glint
-// direction. 0 marks a pixel whose sun is below the horizon.
-void FactorsOfLine(int32_t step, std::span<const double> sun, std::span<const double> glint,
-                   std::span<double> factors) {
-  const auto width = static_cast<int32_t>(factors.size());
-  ForEachStretch(width, step, [&](size_t k, int32_t start, int32_t span) {
-    double* stretch = factors.data() + start;
-    for (int32_t offset = 0; offset < span; ++offset) {
-      const double f = Interpolate(sun, k, offset, span);
-      stretch[offset] = f > 0 ? std::max(f, kSunFloor) : 0;
-    }
-  });
-  if (glint.empty()) return;
-  ForEachStretch(width, step, [&](size_t k, int32_t start, int32_t span) {
-    double* stretch = factors.data() + start;
-    for (int32_t offset = 0; offset < span; ++offset) {
-      const double g = Interpolate(glint, k, offset, span);
-      if (g > kGlintThreshold) stretch[offset] /= kGlintBase - g;
-    }
-  });
-}
-
-// Everything that turns a count and its factor into the corrected count.
-struct CountCorrection {
-  int32_t first;
-  int32_t last;
-  std::vector<double> values;  // ValueOfCount of counts first..last
-  CountLookup lookup;
-  int32_t no_data;  // the count that marks missing data, or -1
+ private:
+  std::span<double> LineOf(std::vector<double>& samples, int64_t line) const {
+    if (samples.empty()) return {};
+    return std::span(samples).subspan(static_cast<size_t>(line) * per_line, per_line);
+  }
 };
 
-// The hot loop. Kept out of line, with what it reads in locals: inlined into the image loop it
-// leaves too few registers, and the pixels take half as long again.
-template <typename Count>
-[[gnu::noinline]] void CorrectLine(std::span<Count> row, std::span<const double> factors,
-                                   const CountCorrection& correction) {
-  const double* values = correction.values.data();
-  const int32_t first = correction.first;
-  const int32_t last = correction.last;
-  const int32_t no_data = correction.no_data;
-  const CountLookup& lookup = correction.lookup;
-  for (size_t c = 0; c < row.size(); ++c) {
-    const int32_t count = row[c];
-    if (count == no_data || factors[c] == 0) continue;
-    const double value = values[static_cast<size_t>(std::clamp(count, first, last) - first)];
-    row[c] = static_cast<Count>(lookup.CountOf(value / factors[c]));
-  }
-}
-
+// The lines are split into bands, each on a processor of its own: a band samples the geometry of
+// its lines and corrects their rows, and only those.
 template <typename Count>
 void CorrectImage(const ControlBlock& block, const SatelliteView& satellite,
                   const CountCorrection& correction, const SamplePlan& plan,
                   std::span<Count> counts, int32_t width, int32_t height, size_t stride) {
   const std::vector<double> longitudes = SampleLongitudes(block, width, plan.columns);
-  std::vector<double> sun(plan.columns.size());
-  std::vector<double> glint(satellite.sun_glint ? plan.columns.size() : 0);
-  std::vector<double> factors(static_cast<size_t>(width));
+  const size_t per_line = plan.columns.size();
+  const size_t samples = per_line * static_cast<size_t>(height);
+  ImageSamples image{per_line, std::vector<double>(samples),
+                     std::vector<double>(satellite.sun_glint ? samples : 0)};
   const double lat_top = block.Real(cb::kTopLeftLat);
   const double lat_bottom = block.Real(cb::kBottomLeftLat);
-  // Lines scanned within the same second share the sun's ephemeris.
-  std::optional<UtcTime> ephemeris_time;
-  SunEphemeris ephemeris;
-  for (int32_t line = 0; line < height; ++line) {
-    const UtcTime time = LineTime(block, height, line);
-    if (time != ephemeris_time) {
-      ephemeris = SunEphemerisAt(ModifiedJulianDate(time));
-      ephemeris_time = time;
+  const LineKernel kernel = FastestLineKernel();
+  ForEachBand(height, kMinBandLines, [&](int64_t first_line, int64_t end_line) {
+    // Lines scanned within the same second share the sun's ephemeris.
+    std::optional<UtcTime> ephemeris_time;
+    SunEphemeris ephemeris;
+    for (auto line = static_cast<int32_t>(first_line); line < end_line; ++line) {
+      const UtcTime time = LineTime(block, height, line);
+      if (time != ephemeris_time) {
+        ephemeris = SunEphemerisAt(ModifiedJulianDate(time));
+        ephemeris_time = time;
+      }
+      // A single line lies at the top latitude, as a single column lies at the left longitude.
+      const double lat =
+          height > 1 ? lat_top - (lat_top - lat_bottom) * line / (height - 1) : lat_top;
+      SampleLine(ephemeris, lat, longitudes, satellite, image.SunOf(line), image.GlintOf(line));
+      // Picture line 0 is the last row of the bottom-up buffer.
+      const size_t row = static_cast<size_t>(height - 1 - line) * stride;
+      CorrectLine(counts.subspan(row, static_cast<size_t>(width)),
+                  {plan.step, image.SunOf(line), image.GlintOf(line)}, correction, kernel);
     }
-    // A single line lies at the top latitude, as a single column lies at the left longitude.
-    const double lat =
-        height > 1 ? lat_top - (lat_top - lat_bottom) * line / (height - 1) : lat_top;
-    SampleLine(ephemeris, lat, longitudes, satellite, sun, glint);
-    FactorsOfLine(plan.step, sun, glint, factors);
-    // Picture line 0 is the last row of the bottom-up buffer.
-    const size_t row = static_cast<size_t>(height - 1 - line) * stride;
-    CorrectLine(counts.subspan(row, static_cast<size_t>(width)), factors, correction);
-  }
+  });
 }
 
 // The buffer holds `height` rows of `stride` counts, each at least `width` long.
@@ -250,12 +205,11 @@ UtcTime LineTime(const ControlBlock& block, int32_t lines, int32_t line) {
 bool CorrectVisibleImage(const ControlBlock& block, const Calibration& calibration,
                          const ChannelSettings& channel, const SatelliteView& satellite,
                          SourceImage& image) {
-  if (channel.tbb) return false;
+  if (channel.tbb || calibration.first < 0 || calibration.first > calibration.last) return false;
   try {
     const SamplePlan plan = PlanSamples(image.width);
-    CountCorrection correction{
-        calibration.first, calibration.last, {}, CountLookup(calibration, channel), -1};
-    for (int32_t count = calibration.first; count <= calibration.last; ++count)
+    CountCorrection correction{calibration.last, {}, CountLookup(calibration, channel), -1};
+    for (int32_t count = 0; count <= calibration.last; ++count)
       correction.values.push_back(ValueOfCount(calibration, channel, count));
     if (!image.counts16.empty()) {
       if (!HoldsImage(image.counts16, image)) return false;

@@ -36,9 +36,10 @@ SamplePlan PlanSamples(int32_t width);
 UtcTime LineTime(const ControlBlock& block, int32_t lines, int32_t line);
 
 // Corrects the counts of `image` in place. A `tbb` channel is left alone (false), as is the image
-// when the working tables cannot be allocated. Pixels holding no data (16-bit 65535; 8-bit 255 when
-// the control block's no-data flag is set) and pixels whose sun lies below the horizon keep their
-// counts.
+// when the calibration table's counts do not run 0 <= first <= last or the working tables cannot
+// be allocated. Pixels holding no data (16-bit 65535; 8-bit 255 when the control block's no-data
+// flag is set) and pixels whose sun lies below the horizon keep their counts. The lines are shared
+// out among the processors.
 bool CorrectVisibleImage(const ControlBlock& block, const Calibration& calibration,
                          const ChannelSettings& channel, const SatelliteView& satellite,
                          SourceImage& image);
