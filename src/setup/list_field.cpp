@@ -1,5 +1,7 @@
 #include "setup/list_field.h"
 
+#include "platform/shift_jis.h"
+
 namespace nephrax {
 
 namespace {
@@ -11,23 +13,8 @@ bool IsControl(unsigned char c) {
   return c < 0x20;
 }
 
-bool IsLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-// Only a byte that can follow a lead byte is taken with it. The separators and blanks lie below
-// 0x40, so a UTF-8 byte that happens to look like a lead byte never swallows them.
-bool IsTrailByte(unsigned char c) {
-  return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
-}
-
 unsigned char ByteAt(std::string_view text, size_t position) {
   return static_cast<unsigned char>(text[position]);
-}
-
-size_t CharacterLength(std::string_view text, size_t position) {
-  const bool pair = position + 1 < text.size() && IsLeadByte(ByteAt(text, position)) &&
-                    IsTrailByte(ByteAt(text, position + 1));
-  return pair ? 2 : 1;
 }
 
 size_t SkipBlanks(std::string_view text, size_t position) {
@@ -35,10 +22,14 @@ size_t SkipBlanks(std::string_view text, size_t position) {
   return position;
 }
 
+// Fields are read a whole character at a time: a Shift-JIS lead byte is taken with the byte after
+// it when that byte can trail it. The separators and blanks lie below 0x40, which no trail byte
+// does, so a UTF-8 byte that happens to look like a lead byte never swallows them.
+
 // The position just past the next separator, or the end of the text.
 size_t PassSeparator(std::string_view text, size_t position, char separator) {
   while (position < text.size()) {
-    const size_t length = CharacterLength(text, position);
+    const size_t length = ShiftJisCharacterLength(text, position);
     position += length;
     if (length == 1 && text[position - 1] == separator) break;
   }
@@ -49,7 +40,7 @@ size_t PassSeparator(std::string_view text, size_t position, char separator) {
 void CopyField(std::string_view text, char separator, size_t limit, std::string& field) {
   size_t position = 0;
   while (position < text.size() && !IsControl(ByteAt(text, position))) {
-    const size_t length = CharacterLength(text, position);
+    const size_t length = ShiftJisCharacterLength(text, position);
     if (length == 1 && text[position] == separator) break;
     if (field.size() + length >= limit) break;
     field.append(text.substr(position, length));
