@@ -34,8 +34,7 @@ struct RunState {
   DisplayTables display;   // the palette of the current file; the count-to-index table of the run
   SourceData source;       // the source file being converted
   LabelFonts label_fonts;  // created once the setup file has named the label face
-  LabelMetrics label_font_metrics;  // digit width and line height of the label font
-  ZoomState zoom;                   // once set by a grid image, in force for the rest of the run
+  ZoomState zoom;          // once set by a grid image, in force for the rest of the run
 };
 
 }  // namespace nephrax

@@ -51,8 +51,8 @@ std::optional<Surface> DrawSourcePicture(RunState& state) {
                                state.local_zone,
                                state.program_directory,
                                &state.map_image};
-  if (!DrawPicture(*surface, state.source, state.display, state.settings, state.label_font_metrics,
-                   state.zoom, overlays)) {
+  if (!DrawPicture(*surface, state.source, state.display, state.settings,
+                   state.label_fonts.label.metrics(), state.zoom, overlays)) {
     PrintMessage(msg::kImageDraw);
     return std::nullopt;
   }
@@ -107,8 +107,6 @@ int RunConverter(RunState& state, std::span<const std::string_view> arguments) {
   if (line.map_file) state.map_image = LoadMapFile(*line.map_file);
   state.label_fonts =
       CreateLabelFonts(state.settings, line.english ? Language::kEnglish : Language::kJapanese);
-  state.label_font_metrics = {state.label_fonts.label.digit_width,
-                              state.label_fonts.label.line_height};
 
   return line.animation ? RunAnimation(state) : RunSinglePicture(state);
 }

@@ -68,8 +68,7 @@ void DrawGrid(Surface& surface, const PixelRect& area, const AreaCornerSet& corn
   const std::optional<AreaFrame> frame = ComputeAreaFrame(corners, area, interval);
   if (!frame) return;
   const LabelFont& label_font = ChosenLabelFont(settings, fonts);
-  const std::vector<GridLine> lines =
-      LayOutGrid(*frame, area, LabelMetrics{label_font.digit_width, label_font.line_height});
+  const std::vector<GridLine> lines = LayOutGrid(*frame, area, label_font.metrics());
 
   const SurfaceStateSaver saver(surface);
   SurfaceState& state = surface.state();

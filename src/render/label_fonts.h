@@ -9,6 +9,7 @@
 
 #include "core/settings.h"
 #include "render/font.h"
+#include "render/map_transform.h"
 
 namespace nephrax {
 
@@ -23,6 +24,8 @@ struct LabelFont {
   std::optional<Font> font;  // none when no face could be loaded; the metrics then stay 0
   int32_t digit_width = 0;   // the width of "0000" divided by 4, rounded down
   int32_t line_height = 0;   // tmHeight + tmExternalLeading
+
+  LabelMetrics metrics() const { return {digit_width, line_height}; }
 };
 
 struct LabelFonts {
