@@ -4,12 +4,17 @@
 #include "calsun/visible_correction.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <climits>
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "calsun/display_tables.h"
+#include "calsun/line_correction.h"
 #include "calsun/reference_correction.h"
 #include "support/source_file_builder.h"
 
@@ -294,6 +299,192 @@ TEST_P(EightBitCount255Test, IsNoDataOnlyWithTheFlag) {
 
 INSTANTIATE_TEST_SUITE_P(Flag, EightBitCount255Test, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Set" : "Clear"; });
+
+// ---- One line, each kernel against the plain computation ----
+
+// The factor of `column`: the sun's cosine interpolated between the samples around it, held at
+// 0.3, divided by 1.6 - glint cosine above 0.6; 0 with the sun below the horizon.
+double PlainFactor(const LineSamples& line, int32_t width, int32_t column) {
+  const int32_t k = column / line.step;
+  const int32_t span = std::min(line.step, width - k * line.step);
+  const int32_t offset = column - k * line.step;
+  const auto at = static_cast<size_t>(k);
+  const auto interpolated = [&](std::span<const double> samples) {
+    return (samples[at + 1] * offset + samples[at] * (span - offset)) / span;
+  };
+  const double sun = interpolated(line.sun);
+  double factor = sun > 0 ? std::max(sun, 0.3) : 0;
+  if (!line.glint.empty() && interpolated(line.glint) > 0.6)
+    factor /= 1.6 - interpolated(line.glint);
+  return factor;
+}
+
+// A row of counts as the correction should leave it, pixel by pixel.
+template <typename Count>
+std::vector<Count> PlainCorrection(const std::vector<Count>& row, const LineSamples& line,
+                                   const Calibration& calibration, int32_t no_data) {
+  std::vector<Count> corrected = row;
+  const ChannelSettings channel;
+  const auto width = static_cast<int32_t>(row.size());
+  for (int32_t column = 0; column < width; ++column) {
+    const Count count = row[static_cast<size_t>(column)];
+    const double factor = PlainFactor(line, width, column);
+    if (count == no_data || factor == 0) continue;
+    corrected[static_cast<size_t>(column)] = static_cast<Count>(CountOfValue(
+        calibration, channel, ValueOfCount(calibration, channel, count) / factor));
+  }
+  return corrected;
+}
+
+// Whole-number table values: a factor of 2 puts every odd count's value exactly halfway between
+// two table values (the tie goes to the lower count), a factor of 4 on quarter points. Counts
+// from `first` on; the counts below it take the first value.
+Calibration WholeNumberTable(int32_t first, int32_t last) {
+  Calibration calibration{first, last, {}};
+  for (int32_t count = first; count <= last; ++count)
+    calibration.values.push_back(static_cast<float>(count - first));
+  return calibration;
+}
+
+// An albedo table denser at the low end, where buckets hold several thresholds.
+Calibration DenseAlbedoTable(int32_t last) {
+  Calibration calibration{0, last, {}};
+  for (int32_t count = 0; count <= last; ++count) {
+    const double t = static_cast<double>(count) / last;
+    calibration.values.push_back(static_cast<float>(t * t * t));
+  }
+  return calibration;
+}
+
+struct LineCase {
+  std::string name;
+  Calibration calibration;
+  bool sixteen_bit;
+  bool glint;
+};
+
+class CorrectLineTest
+    : public ::testing::TestWithParam<std::tuple<LineKernel, LineCase>> {
+ protected:
+  void SetUp() override {
+    if (std::get<0>(GetParam()) == LineKernel::kAvx512 &&
+        FastestLineKernel() != LineKernel::kAvx512)
+      GTEST_SKIP() << "the processor lacks AVX-512";
+  }
+
+  // Corrects `rows` random rows of `width` counts over `samples` random sample cosines drawn
+  // from `cosines`, with every kernel's result compared to the plain one.
+  template <typename Count>
+  void ExpectPlainCounts(int32_t width, int32_t step, int rows,
+                         std::uniform_real_distribution<double> cosines) {
+    const LineCase& c = std::get<1>(GetParam());
+    const int32_t no_data = c.sixteen_bit ? kNoDataCount16 : 255;
+    CountCorrection correction{c.calibration.last, {}, CountLookup(c.calibration, channel_),
+                               no_data};
+    for (int32_t count = 0; count <= c.calibration.last; ++count)
+      correction.values.push_back(ValueOfCount(c.calibration, channel_, count));
+    // Counts beyond the table's last are held at it; 16-bit ones run up to the no-data count.
+    std::uniform_int_distribution<int32_t> counts(0, c.sixteen_bit ? c.calibration.last + 40 : 255);
+    const auto samples = static_cast<size_t>(width / step + 2);
+    for (int row_number = 0; row_number < rows; ++row_number) {
+      std::vector<double> sun(samples);
+      std::vector<double> glint(c.glint ? samples : 0);
+      for (double& cosine : sun) cosine = cosines(random_);
+      for (double& cosine : glint) cosine = cosines(random_);
+      std::vector<Count> row(static_cast<size_t>(width));
+      for (Count& count : row) {
+        const int32_t drawn = counts(random_);
+        count = static_cast<Count>(drawn > c.calibration.last + 30 ? no_data : drawn);
+      }
+      const LineSamples line{step, sun, glint};
+      const std::vector<Count> expected = PlainCorrection(row, line, c.calibration, no_data);
+      CorrectLine(std::span(row), line, correction, std::get<0>(GetParam()));
+      ASSERT_EQ(row, expected) << "width " << width << " step " << step;
+    }
+  }
+
+  template <typename Count>
+  void ExpectPlainCountsOfEveryShape() {
+    // Day, night and the floor, and glint dimming on both sides of its threshold.
+    const std::uniform_real_distribution<double> daylight(-0.3, 1.0);
+    for (int32_t width = 1; width <= 17; ++width) ExpectPlainCounts<Count>(width, 10, 20, daylight);
+    ExpectPlainCounts<Count>(333, 10, 10, daylight);
+    ExpectPlainCounts<Count>(1203, 24, 4, daylight);
+    // Factors of exactly 2 and 4 put the quotients on the ties between counts.
+    ExpectPlainCounts<Count>(101, 10, 4, std::uniform_real_distribution<double>(2, 2));
+    ExpectPlainCounts<Count>(101, 10, 4, std::uniform_real_distribution<double>(4, 4));
+  }
+
+  ChannelSettings channel_;
+  std::mt19937 random_{11};
+};
+
+TEST_P(CorrectLineTest, GivesThePlainCountOfEveryPixel) {
+  if (std::get<1>(GetParam()).sixteen_bit) {
+    ExpectPlainCountsOfEveryShape<uint16_t>();
+  } else {
+    ExpectPlainCountsOfEveryShape<uint8_t>();
+  }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(
+    Kernels, CorrectLineTest,
+    ::testing::Combine(
+        ::testing::Values(LineKernel::kPortable, LineKernel::kAvx512),
+        ::testing::Values(
+            LineCase{"Albedo16", SceneOf(kAfternoon, 1, 1, 0).calibration, true, false},
+            LineCase{"Albedo16Glint", SceneOf(kAfternoon, 1, 1, 0).calibration, true, true},
+            LineCase{"Albedo8", SceneOf(kAfternoon, 1, 1, 0, false).calibration, false, false},
+            LineCase{"Albedo8Glint", SceneOf(kAfternoon, 1, 1, 0, false).calibration, false, true},
+            LineCase{"WholeNumbers16", WholeNumberTable(5, 700), true, false},
+            LineCase{"WholeNumbers8", WholeNumberTable(3, 200), false, false},
+            LineCase{"Dense16", DenseAlbedoTable(1023), true, false},
+            LineCase{"Dense8Glint", DenseAlbedoTable(255), false, true})),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param) == LineKernel::kPortable ? "Portable" : "Avx512") +
+             std::get<1>(info.param).name;
+    });
+// clang-format on
+
+// ---- Threads ----
+
+// Runs `work` on the calling thread with only its first usable processor, then restores the set.
+template <typename Work>
+void OnOneProcessor(Work work) {
+  cpu_set_t all;
+  CPU_ZERO(&all);
+  ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+    if (CPU_ISSET(cpu, &all)) {
+      CPU_SET(cpu, &one);
+      break;
+    }
+  }
+  ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+  work();
+  ASSERT_EQ(sched_setaffinity(0, sizeof all, &all), 0);
+}
+
+TEST(CorrectVisibleImageTest, SeveralThreadsCorrectAsOne) {
+  cpu_set_t all;
+  CPU_ZERO(&all);
+  ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
+  if (CPU_COUNT(&all) < 2) GTEST_SKIP() << "a single processor";
+  for (const bool glint : {false, true}) {
+    Scene one_thread = SceneOf(kAfternoon, 301, 400, 0);
+    std::mt19937 random(5);
+    for (uint16_t& count : one_thread.image.counts16) count = static_cast<uint16_t>(random() % 1100);
+    const std::vector<uint16_t> before = one_thread.image.counts16;
+    Scene threads = one_thread;
+    OnOneProcessor([&] { ASSERT_TRUE(Correct(one_thread, glint)); });
+    ASSERT_TRUE(Correct(threads, glint));
+    EXPECT_NE(threads.image.counts16, before);
+    EXPECT_EQ(threads.image.counts16, one_thread.image.counts16) << "glint " << glint;
+  }
+}
 
 }  // namespace
 }  // namespace nephrax
