@@ -1,7 +1,7 @@
 // The sun-angle correction of a 5500 x 5500 16-bit visible image, against the time it takes to
-// read the same file: CorrectVisibleImage with SunGln off and on, the number of geometry
-// evaluations it makes, and ReadSourceFile of the file without the correction, plain and, on
-// request, compressed by mscompress (which takes about a minute).
+// read the same file: CorrectVisibleImage with SunGln off and on (on every usable processor), the
+// number of geometry evaluations it makes, and ReadSourceFile of the file without the
+// correction, plain and, on request, compressed by mscompress (which takes about a minute).
 //
 // Usage: visible_bench [repeats] [--compressed]     (default 5; the best of the repeats is
 // reported)
@@ -17,6 +17,7 @@
 
 #include "calsun/display_tables.h"
 #include "calsun/visible_correction.h"
+#include "platform/parallel_bands.h"
 #include "source/source_reader.h"
 #include "support/source_file_builder.h"
 #include "support/szdd_writer.h"
@@ -129,8 +130,9 @@ int RunBenchmark(int repeats, bool compressed) {
   const auto evaluations = static_cast<long long>(plan.columns.size()) * source.image.height;
   std::printf(
       "%d x %d 16-bit visible grid image, counts 0..%d, all in daylight; geometry evaluated at %zu "
-      "columns of each line, %lld evaluations per image; best of %d\n\n",
-      kSide, kSide, kLastCount, plan.columns.size(), evaluations, repeats);
+      "columns of each line, %lld evaluations per image; the correction's lines shared out among "
+      "%d processors; best of %d\n\n",
+      kSide, kSide, kLastCount, plan.columns.size(), evaluations, UsableProcessors(), repeats);
   std::printf("%-28s %12s %12s %12s %15s\n", "step", "wall", "cpu", "cpu/pixel", "of plain read");
   std::printf("%-28s %12s %12s %12s %7s %7s\n", "", "", "", "", "wall", "cpu");
   PrintRow("ReadSourceFile, plain", read, read);
