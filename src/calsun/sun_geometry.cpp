@@ -121,6 +121,14 @@ double DynamicalCenturies(double mjd) {
   return (jde - 2451545) / 36525;
 }
 
+double HourAngle(const SunEphemeris& sun, double lon) {
+  return (sun.sidereal_hours * 360 / 24 + lon) / 180 * kGeometryPi - sun.right_ascension;
+}
+
+double UpComponent(const SunEphemeris& sun, LatitudeTerms latitude, double cos_hour) {
+  return sun.cos_declination * latitude.cos_lat * cos_hour + latitude.sin_lat * sun.sin_declination;
+}
+
 }  // namespace
 
 SatelliteView SatelliteViewOf(const Settings& settings) {
@@ -226,16 +234,22 @@ SunEphemeris SunEphemerisAt(double mjd) {
   return sun;
 }
 
-SunDirection SunDirectionFrom(const SunEphemeris& sun, double lat, double lon) {
-  const double hour_angle =
-      (sun.sidereal_hours * 360 / 24 + lon) / 180 * kGeometryPi - sun.right_ascension;
+LatitudeTerms LatitudeTermsOf(double lat) {
   const double lat_r = Radians(lat);
-  const double sin_lat = std::sin(lat_r);
-  const double cos_lat = std::cos(lat_r);
+  return {std::sin(lat_r), std::cos(lat_r)};
+}
+
+double CosHourAngle(const SunEphemeris& sun, double lon) {
+  return std::cos(HourAngle(sun, lon));
+}
+
+SunDirection SunDirectionFrom(const SunEphemeris& sun, double lat, double lon) {
+  const double hour_angle = HourAngle(sun, lon);
+  const LatitudeTerms latitude = LatitudeTermsOf(lat);
   const double cos_hour = std::cos(hour_angle);
-  return {sun.sin_declination * cos_lat - sun.cos_declination * sin_lat * cos_hour,
-          -std::sin(hour_angle) * sun.cos_declination,
-          sun.cos_declination * cos_lat * cos_hour + sin_lat * sun.sin_declination};
+  return {
+      sun.sin_declination * latitude.cos_lat - sun.cos_declination * latitude.sin_lat * cos_hour,
+      -std::sin(hour_angle) * sun.cos_declination, UpComponent(sun, latitude, cos_hour)};
 }
 
 SunDirection SunPosition(double mjd, double lat, double lon) {
@@ -252,6 +266,10 @@ double AzimuthOfView(const Vector3& sight, const Vector3& normal, const Vector3&
 
 double SunZenith(const SunEphemeris& sun, double lat, double lon) {
   return ZenithOf(SunDirectionFrom(sun, lat, lon));
+}
+
+double SunZenithAt(const SunEphemeris& sun, LatitudeTerms latitude, double cos_hour_angle) {
+  return ZenithOf(SunDirection{0, 0, UpComponent(sun, latitude, cos_hour_angle)});
 }
 
 ViewAngles ViewGeometry(const SunEphemeris& sun, double lat, double lon, double height,

@@ -107,4 +107,17 @@ ViewAngles ViewGeometry(const SunEphemeris& sun, double lat, double lon, double 
 // The solar zenith angle (radians) at a ground point, as ViewGeometry gives it.
 double SunZenith(const SunEphemeris& sun, double lat, double lon);
 
+// The parts of SunZenith for many ground points of one instant: what hangs on the latitude alone
+// is taken once for a line of points, what hangs on the longitude alone once for a column. The
+// arithmetic is SunZenith's own, so the angles agree to the last bit.
+struct LatitudeTerms {
+  double sin_lat = 0;
+  double cos_lat = 1;
+};
+LatitudeTerms LatitudeTermsOf(double lat);
+// The cosine of the sun's hour angle at longitude `lon` (degrees).
+double CosHourAngle(const SunEphemeris& sun, double lon);
+// SunZenith at the point of those terms.
+double SunZenithAt(const SunEphemeris& sun, LatitudeTerms latitude, double cos_hour_angle);
+
 }  // namespace nephrax

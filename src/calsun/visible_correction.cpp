@@ -97,33 +97,39 @@ std::vector<double> SampleLongitudes(const ControlBlock& block, int32_t width,
   return longitudes;
 }
 
-// The geometry at the sample points of one line: the sun's cosine and, when `glint` is not
-// empty, the glint cosine.
-void SampleLine(const SunEphemeris& sun, double lat, std::span<const double> longitudes,
-                const SatelliteView& satellite, std::span<double> sun_cosines,
-                std::span<double> glint_cosines) {
+// The sun's cosine at the sample points of one line without glint, from the cosines of the sun's
+// hour angle at the sample longitudes. That is the part of ViewGeometry this needs: the sun's
+// zenith, which hangs on the sun's position alone.
+void SampleSun(const SunEphemeris& sun, double lat, std::span<const double> cos_hour_angles,
+               std::span<double> sun_cosines) {
+  const LatitudeTerms latitude = LatitudeTermsOf(lat);
+  for (size_t k = 0; k < cos_hour_angles.size(); ++k)
+    sun_cosines[k] = std::cos(SunZenithAt(sun, latitude, cos_hour_angles[k]));
+}
+
+// The sun's and the glint cosines at the sample points of one line.
+void SampleSunAndGlint(const SunEphemeris& sun, double lat, std::span<const double> longitudes,
+                       const SatelliteView& satellite, std::span<double> sun_cosines,
+                       std::span<double> glint_cosines) {
   for (size_t k = 0; k < longitudes.size(); ++k) {
-    if (glint_cosines.empty()) {
-      // Without glint only the sun's zenith is wanted, which ViewGeometry takes from the sun's
-      // position alone.
-      sun_cosines[k] = std::cos(SunZenith(sun, lat, longitudes[k]));
-    } else {
-      const ViewAngles angles = ViewGeometry(sun, lat, longitudes[k], 0, satellite);
-      sun_cosines[k] = std::cos(angles.sun_zenith);
-      glint_cosines[k] = std::cos(angles.glint);
-    }
+    const ViewAngles angles = ViewGeometry(sun, lat, longitudes[k], 0, satellite);
+    sun_cosines[k] = std::cos(angles.sun_zenith);
+    glint_cosines[k] = std::cos(angles.glint);
   }
 }
 
-// The sample cosines of every line, sun and glint, each line's at `per_line` places from
-// line * per_line on. Glint cosines only with SunGln on.
+// The sample cosines of every line, each line's at `per_line` places from line * per_line on:
+// sun and glint with SunGln on; without it sun and the cosines of the sun's hour angle, which
+// stay the same while the ephemeris does.
 struct ImageSamples {
   size_t per_line;
   std::vector<double> sun;
   std::vector<double> glint;
+  std::vector<double> hour;
 
   std::span<double> SunOf(int64_t line) { return LineOf(sun, line); }
   std::span<double> GlintOf(int64_t line) { return LineOf(glint, line); }
+  std::span<double> HourOf(int64_t line) { return LineOf(hour, line); }
 
  private:
   std::span<double> LineOf(std::vector<double>& samples, int64_t line) const {
@@ -142,7 +148,8 @@ void CorrectImage(const ControlBlock& block, const SatelliteView& satellite,
   const size_t per_line = plan.columns.size();
   const size_t samples = per_line * static_cast<size_t>(height);
   ImageSamples image{per_line, std::vector<double>(samples),
-                     std::vector<double>(satellite.sun_glint ? samples : 0)};
+                     std::vector<double>(satellite.sun_glint ? samples : 0),
+                     std::vector<double>(satellite.sun_glint ? 0 : samples)};
   const double lat_top = block.Real(cb::kTopLeftLat);
   const double lat_bottom = block.Real(cb::kBottomLeftLat);
   const LineKernel kernel = FastestLineKernel();
@@ -152,14 +159,26 @@ void CorrectImage(const ControlBlock& block, const SatelliteView& satellite,
     SunEphemeris ephemeris;
     for (auto line = static_cast<int32_t>(first_line); line < end_line; ++line) {
       const UtcTime time = LineTime(block, height, line);
-      if (time != ephemeris_time) {
+      const bool new_ephemeris = time != ephemeris_time;
+      if (new_ephemeris) {
         ephemeris = SunEphemerisAt(ModifiedJulianDate(time));
         ephemeris_time = time;
       }
       // A single line lies at the top latitude, as a single column lies at the left longitude.
       const double lat =
           height > 1 ? lat_top - (lat_top - lat_bottom) * line / (height - 1) : lat_top;
-      SampleLine(ephemeris, lat, longitudes, satellite, image.SunOf(line), image.GlintOf(line));
+      if (satellite.sun_glint) {
+        SampleSunAndGlint(ephemeris, lat, longitudes, satellite, image.SunOf(line),
+                          image.GlintOf(line));
+      } else {
+        const std::span<double> hour = image.HourOf(line);
+        if (new_ephemeris) {
+          for (size_t k = 0; k < per_line; ++k) hour[k] = CosHourAngle(ephemeris, longitudes[k]);
+        } else {
+          std::ranges::copy(image.HourOf(line - 1), hour.begin());
+        }
+        SampleSun(ephemeris, lat, hour, image.SunOf(line));
+      }
       // Picture line 0 is the last row of the bottom-up buffer.
       const size_t row = static_cast<size_t>(height - 1 - line) * stride;
       CorrectLine(counts.subspan(row, static_cast<size_t>(width)),

@@ -127,6 +127,19 @@ TEST(SunZenithTest, SunOverheadGivesZeroNotNaN) {
   }
 }
 
+TEST(SunZenithTest, TermsTakenOncePerLineAndColumnGiveTheSameAnglesToTheLastBit) {
+  for (const double mjd : {56829.125, 57000.6, 51544.5}) {
+    const SunEphemeris sun = SunEphemerisAt(mjd);
+    for (double lat = -89.5; lat < 90; lat += 7.25) {
+      const LatitudeTerms latitude = LatitudeTermsOf(lat);
+      for (double lon = -185; lon < 370; lon += 11.5) {
+        ASSERT_EQ(SunZenithAt(sun, latitude, CosHourAngle(sun, lon)), SunZenith(sun, lat, lon))
+            << mjd << " " << lat << " " << lon;
+      }
+    }
+  }
+}
+
 // ---- Dates ----
 
 TEST(ModifiedJulianDateTest, Epoch2000) {
