@@ -1,8 +1,9 @@
 #include "render/draw_picture.h"
 
 #include <algorithm>
-#include <array>
 #include <limits>
+#include <new>
+#include <vector>
 
 #include "overlay/draw_caption.h"
 #include "overlay/draw_coastlines.h"
@@ -34,14 +35,27 @@ PixelRect StretchedOverPicture(int64_t source_width, int64_t source_height, Pict
   return PixelRect{-bx, -by, picture.width + 2 * bx, picture.height + 2 * by};
 }
 
-// The 8-bit palette-index rows of the image: the counts themselves for 8-bit data, the widened
-// counts for 16-bit data.
-std::span<const uint8_t> IndexRows(SourceData& source, const DisplayTables& tables,
-                                   const Settings& settings) {
-  if (source.image.counts16.empty()) return source.image.counts8;
+// Stretches the image's counts, 8-bit palette indexes or 16-bit counts, onto `destination`.
+int32_t StretchCounts(Surface& surface, const Placement& placement, const SourceData& source,
+                      const DisplayTables& tables, const Settings& settings) {
+  const SourceImage& image = source.image;
+  const ColourTable colours = BuildPalette(tables.palette);
+  if (image.counts16.empty()) {
+    return StretchImage(surface, placement.destination,
+                        IndexImage{image.counts8, image.width, image.height}, placement.source,
+                        colours);
+  }
   const ChannelSettings& channel =
       settings.channels[static_cast<size_t>(source.control.channel_index)];
-  return WidenCounts(source.image, tables.count_to_index, NoDataIndex(channel));
+  std::vector<DibColour> count_colours;
+  try {
+    count_colours = BuildCountColours(colours, tables.count_to_index, NoDataIndex(channel));
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  return StretchImage(surface, placement.destination,
+                      CountImage{image.counts16, image.width, image.height, image.stride},
+                      placement.source, count_colours);
 }
 
 // The grid interval of Intv in hundredths of a degree. Intv is brought into the table when the
@@ -86,37 +100,18 @@ ColourTable BuildPalette(const Palette& palette) {
   return colours;
 }
 
-std::span<const uint8_t> WidenCounts(SourceImage& image, const CountToIndex& count_to_index,
-                                     uint8_t no_data_index) {
-  // The indexes are written forward through the same storage: the index of count i lands at byte
-  // i, which the count of byte 2 i has already left. A block of counts is taken out first, so that
-  // the byte stores need not be ordered against the loads of counts still to come.
-  constexpr size_t kBlock = 64;
-  uint8_t* indexes = reinterpret_cast<uint8_t*>(image.counts16.data());
-  const uint16_t* counts = image.counts16.data();
-  const size_t width = static_cast<size_t>(image.width);
-  const size_t last_count = count_to_index.size() - 1;
-  std::array<uint16_t, kBlock> block{};
-  for (size_t row = 0; row < static_cast<size_t>(image.height); ++row) {
-    const size_t start = row * image.stride;
-    for (size_t i = start; i < start + width; i += kBlock) {
-      const size_t n = std::min(kBlock, start + width - i);
-      std::copy_n(counts + i, n, block.begin());
-      for (size_t k = 0; k < n; ++k) {
-        const uint16_t count = block[k];
-        indexes[i + k] = count == kNoDataCount16
-                             ? no_data_index
-                             : count_to_index[std::min<size_t>(count, last_count)];
-      }
-    }
-    std::fill(indexes + start + width, indexes + start + image.stride, uint8_t{0});
-  }
-  return {indexes, image.stride * static_cast<size_t>(image.height)};
+std::vector<DibColour> BuildCountColours(const ColourTable& colours,
+                                         const CountToIndex& count_to_index,
+                                         uint8_t no_data_index) {
+  std::vector<DibColour> count_colours(kCountColours, colours[count_to_index.back()]);
+  for (size_t count = 0; count < count_to_index.size(); ++count)
+    count_colours[count] = colours[count_to_index[count]];
+  count_colours[kNoDataCount16] = colours[no_data_index];
+  return count_colours;
 }
 
 bool PlaceImage(Surface& surface, SourceData& source, const DisplayTables& tables,
                 const Settings& settings, LabelMetrics label_font, ZoomState& zoom) {
-  const ColourTable colours = BuildPalette(tables.palette);
   const SourceImage& image = source.image;
   const PictureSize picture{surface.width(), surface.height()};
   if (source.control.IsGrid()) {
@@ -125,11 +120,8 @@ bool PlaceImage(Surface& surface, SourceData& source, const DisplayTables& table
   const std::optional<Placement> placement =
       zoom.active ? PlaceZoomWindow(source.control, image.height, picture, zoom.window)
                   : PlaceWholeImage(image.width, image.height, picture.width, picture.height);
-  const std::span<const uint8_t> rows = IndexRows(source, tables, settings);
-  const int32_t lines = placement ? StretchImage(surface, placement->destination,
-                                                 IndexImage{rows, image.width, image.height},
-                                                 placement->source, colours)
-                                  : 0;
+  const int32_t lines =
+      placement ? StretchCounts(surface, *placement, source, tables, settings) : 0;
   source.image = SourceImage{};
   return lines > 0;
 }

@@ -64,10 +64,11 @@ std::optional<Placement> PlaceZoomWindow(const ControlBlock& control, int32_t so
 // The DIB colour table (blue, green, red) of the display palette.
 ColourTable BuildPalette(const Palette& palette);
 
-// Turns the 16-bit counts into 8-bit palette indexes in place, in the buffer's own storage, with
-// rows of the width rounded up to 4 bytes. No-data counts take `no_data_index`. Returns the rows.
-std::span<const uint8_t> WidenCounts(SourceImage& image, const CountToIndex& count_to_index,
-                                     uint8_t no_data_index);
+// The colour of every 16-bit count (kCountColours entries): the colour of its palette index, counts
+// beyond the count-to-index table that of its last entry, and the no-data count the colour of
+// `no_data_index`.
+std::vector<DibColour> BuildCountColours(const ColourTable& colours,
+                                         const CountToIndex& count_to_index, uint8_t no_data_index);
 
 // Palette index of 16-bit no-data pixels: the light end for infrared channels drawn the usual way
 // round (cold is light), the dark end otherwise.

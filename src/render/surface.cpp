@@ -27,9 +27,22 @@ bool IsEmpty(const PixelRect& rect) {
   return rect.width <= 0 || rect.height <= 0;
 }
 
-bool CanStretchFrom(const IndexImage& source, const PixelRect& area) {
-  if (IsEmpty(area) || source.width <= 0 || source.height <= 0) return false;
-  const int64_t needed = IndexRowBytes(source.width) * source.height;
+// The rows of an image to stretch from: `stride` pixels a row, row 0 the bottom line.
+template <typename Pixel>
+struct SourceRows {
+  std::span<const Pixel> rows;
+  int32_t width;
+  int32_t height;
+  size_t stride;
+};
+
+template <typename Pixel>
+bool CanStretchFrom(const SourceRows<Pixel>& source, const PixelRect& area) {
+  if (IsEmpty(area) || source.width <= 0 || source.height <= 0 ||
+      source.stride < static_cast<size_t>(source.width)) {
+    return false;
+  }
+  const auto needed = static_cast<int64_t>(source.stride) * source.height;
   return static_cast<int64_t>(source.rows.size()) >= needed && area.x >= 0 && area.y >= 0 &&
          int64_t{area.x} + area.width <= source.width &&
          int64_t{area.y} + area.height <= source.height;
@@ -57,8 +70,10 @@ std::vector<uint32_t> MapColumns(ClippedSpan columns, const PixelRect& destinati
   return map;
 }
 
-void PaintRow(uint8_t* out, const uint8_t* source_row, std::span<const uint32_t> columns,
-              const ColourTable& colours) {
+// `colours` has an entry for every value a Pixel can hold.
+template <typename Pixel>
+void PaintRow(uint8_t* out, const Pixel* source_row, std::span<const uint32_t> columns,
+              std::span<const DibColour> colours) {
   if (columns.empty()) return;
   // Every pixel but the last is stored as four bytes, the fourth overwritten by the next pixel:
   // one store instead of three.
@@ -71,6 +86,48 @@ void PaintRow(uint8_t* out, const uint8_t* source_row, std::span<const uint32_t>
   out[0] = last.blue;
   out[1] = last.green;
   out[2] = last.red;
+}
+
+// The stretch of either kind of source, each pixel's colour its entry of `colours`.
+template <typename Pixel>
+int32_t StretchRows(Surface& surface, const PixelRect& destination, const SourceRows<Pixel>& source,
+                    const PixelRect& source_area, std::span<const DibColour> colours) {
+  if (IsEmpty(destination) || !CanStretchFrom(source, source_area)) return 0;
+  const ClippedSpan columns = ClipSpan(destination.x, destination.width, surface.width());
+  const ClippedSpan lines = ClipSpan(destination.y, destination.height, surface.height());
+  if (columns.first >= columns.last || lines.first >= lines.last) return 0;
+
+  std::vector<uint32_t> column_map;
+  try {
+    column_map = MapColumns(columns, destination, source_area);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  const size_t row_bytes = column_map.size() * 3;
+  // Bands of lines are painted side by side; a band paints at least a few hundred kilobytes.
+  const int64_t min_band_lines =
+      std::max<int64_t>(1, (int64_t{1} << 18) / std::max<size_t>(row_bytes, 1));
+  ForEachBand(lines.last - lines.first, min_band_lines, [&](int64_t first, int64_t end) {
+    // Enlarging repeats source lines; a repeated line is copied from the one just painted.
+    int64_t previous_source_line = -1;
+    const uint8_t* previous = nullptr;
+    for (int64_t y = lines.first + first; y < lines.first + end; ++y) {
+      const int64_t from_top =
+          NearestSourceOffset(y - destination.y, source_area.height, destination.height);
+      const int64_t source_line = int64_t{source_area.y} + source_area.height - 1 - from_top;
+      uint8_t* out =
+          surface.Row(static_cast<int32_t>(y)).data() + static_cast<size_t>(columns.first) * 3;
+      if (source_line == previous_source_line) {
+        std::memcpy(out, previous, row_bytes);
+      } else {
+        PaintRow(out, source.rows.data() + static_cast<size_t>(source_line) * source.stride,
+                 column_map, colours);
+        previous_source_line = source_line;
+      }
+      previous = out;
+    }
+  });
+  return static_cast<int32_t>(lines.last - lines.first);
 }
 
 }  // namespace
@@ -124,43 +181,16 @@ std::optional<Surface> CreateSurface(int32_t width, int32_t height) {
 
 int32_t StretchImage(Surface& surface, const PixelRect& destination, const IndexImage& source,
                      const PixelRect& source_area, const ColourTable& colours) {
-  if (IsEmpty(destination) || !CanStretchFrom(source, source_area)) return 0;
-  const ClippedSpan columns = ClipSpan(destination.x, destination.width, surface.width());
-  const ClippedSpan lines = ClipSpan(destination.y, destination.height, surface.height());
-  if (columns.first >= columns.last || lines.first >= lines.last) return 0;
+  const SourceRows<uint8_t> rows{source.rows, source.width, source.height,
+                                 static_cast<size_t>(IndexRowBytes(source.width))};
+  return StretchRows(surface, destination, rows, source_area, colours);
+}
 
-  std::vector<uint32_t> column_map;
-  try {
-    column_map = MapColumns(columns, destination, source_area);
-  } catch (const std::bad_alloc&) {
-    return 0;
-  }
-  const size_t source_stride = static_cast<size_t>(IndexRowBytes(source.width));
-  const size_t row_bytes = column_map.size() * 3;
-  // Bands of lines are painted side by side; a band paints at least a few hundred kilobytes.
-  const int64_t min_band_lines =
-      std::max<int64_t>(1, (int64_t{1} << 18) / std::max<size_t>(row_bytes, 1));
-  ForEachBand(lines.last - lines.first, min_band_lines, [&](int64_t first, int64_t end) {
-    // Enlarging repeats source lines; a repeated line is copied from the one just painted.
-    int64_t previous_source_line = -1;
-    const uint8_t* previous = nullptr;
-    for (int64_t y = lines.first + first; y < lines.first + end; ++y) {
-      const int64_t from_top =
-          NearestSourceOffset(y - destination.y, source_area.height, destination.height);
-      const int64_t source_line = int64_t{source_area.y} + source_area.height - 1 - from_top;
-      uint8_t* out =
-          surface.Row(static_cast<int32_t>(y)).data() + static_cast<size_t>(columns.first) * 3;
-      if (source_line == previous_source_line) {
-        std::memcpy(out, previous, row_bytes);
-      } else {
-        PaintRow(out, source.rows.data() + static_cast<size_t>(source_line) * source_stride,
-                 column_map, colours);
-        previous_source_line = source_line;
-      }
-      previous = out;
-    }
-  });
-  return static_cast<int32_t>(lines.last - lines.first);
+int32_t StretchImage(Surface& surface, const PixelRect& destination, const CountImage& source,
+                     const PixelRect& source_area, std::span<const DibColour> count_colours) {
+  if (count_colours.size() < kCountColours) return 0;
+  const SourceRows<uint16_t> rows{source.rows, source.width, source.height, source.stride};
+  return StretchRows(surface, destination, rows, source_area, count_colours);
 }
 
 }  // namespace nephrax

@@ -51,6 +51,18 @@ struct IndexImage {
   int32_t height = 0;
 };
 
+// A 16-bit count image as the reader holds it: row 0 is the bottom line, every row `stride`
+// counts.
+struct CountImage {
+  std::span<const uint16_t> rows;
+  int32_t width = 0;
+  int32_t height = 0;
+  size_t stride = 0;
+};
+
+// Entries of a colour table for 16-bit counts: one for every count.
+inline constexpr size_t kCountColours = 65536;
+
 // A pixel position; (0, 0) is the top-left pixel of the surface.
 struct PixelPoint {
   int32_t x = 0;
@@ -202,5 +214,10 @@ std::optional<Surface> CreateSurface(int32_t width, int32_t height);
 // not lie inside the image, or the rows are too short for the image's size.
 int32_t StretchImage(Surface& surface, const PixelRect& destination, const IndexImage& source,
                      const PixelRect& source_area, const ColourTable& colours);
+
+// The same from 16-bit counts, each through its entry of `count_colours` (kCountColours entries;
+// a shorter table draws nothing). The counts need not be narrowed to palette indexes first.
+int32_t StretchImage(Surface& surface, const PixelRect& destination, const CountImage& source,
+                     const PixelRect& source_area, std::span<const DibColour> count_colours);
 
 }  // namespace nephrax

@@ -186,34 +186,39 @@ struct NoDataCase {
   uint8_t index;
 };
 
-class WidenCountsTest : public ::testing::TestWithParam<NoDataCase> {};
+class CountColoursTest : public ::testing::TestWithParam<NoDataCase> {};
 
-TEST_P(WidenCountsTest, MapsCountsThroughTheTableAndNoDataToItsIndex) {
+TEST_P(CountColoursTest, MapsCountsThroughTheTableAndNoDataToItsIndex) {
   ChannelSettings channel;
   channel.tbb = GetParam().tbb;
   channel.rev = GetParam().rev;
   EXPECT_EQ(NoDataIndex(channel), GetParam().index);
 
-  SourceImage image;
-  image.width = 5;
-  image.height = 2;
-  image.stride = 8;
-  image.counts16 = {1, 2,     65535, 16383, 3, 9, 9, 9,  //
-                    0, 65535, 1,     2,     3, 9, 9, 9};
+  ColourTable colours{};
+  for (size_t i = 0; i < colours.size(); ++i) {
+    colours[i] = {static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), 9, 0};
+  }
   CountToIndex table{};
   table[0] = 100;
   table[1] = 101;
   table[2] = 102;
   table[3] = 103;
   table[16383] = 77;
-  const std::span<const uint8_t> rows = WidenCounts(image, table, NoDataIndex(channel));
-  const uint8_t n = GetParam().index;
-  const std::vector<uint8_t> expected{101, 102, n,   77,  103, 0, 0, 0,  //
-                                      100, n,   101, 102, 103, 0, 0, 0};
-  EXPECT_EQ(std::vector<uint8_t>(rows.begin(), rows.end()), expected);
+  const std::vector<DibColour> count_colours =
+      BuildCountColours(colours, table, NoDataIndex(channel));
+  ASSERT_EQ(count_colours.size(), kCountColours);
+  const auto index_of = [&](size_t count) { return count_colours[count].blue; };
+  EXPECT_EQ(index_of(0), 100);
+  EXPECT_EQ(index_of(3), 103);
+  EXPECT_EQ(index_of(4), 0);
+  EXPECT_EQ(index_of(16383), 77);
+  EXPECT_EQ(index_of(16384), 77) << "counts beyond the table take its last entry";
+  EXPECT_EQ(index_of(65534), 77);
+  EXPECT_EQ(index_of(65535), GetParam().index) << "no data";
+  EXPECT_EQ(count_colours[65535].green, 255 - GetParam().index);
 }
 
-INSTANTIATE_TEST_SUITE_P(Channels, WidenCountsTest,
+INSTANTIATE_TEST_SUITE_P(Channels, CountColoursTest,
                          ::testing::Values(NoDataCase{true, false, 255}, NoDataCase{true, true, 0},
                                            NoDataCase{false, false, 0},
                                            NoDataCase{false, true, 0}));

@@ -5,7 +5,9 @@
 
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/messages.h"
@@ -76,23 +78,29 @@ struct StretchCase {
   PixelRect destination;
 };
 
-// The colour surface pixel (x, y) must have, worked out pixel by pixel from the nearest-neighbour
-// rule: the source pixel under the destination pixel's centre.
-Colour ExpectedColour(const StretchCase& c, const std::vector<uint8_t>& rows,
-                      const ColourTable& colours, int32_t x, int32_t y) {
+// The source pixel (column, DIB row) under the centre of surface pixel (x, y) by the
+// nearest-neighbour rule; none outside the destination.
+std::optional<std::pair<size_t, size_t>> SourcePixelUnder(const StretchCase& c, int32_t x,
+                                                          int32_t y) {
   const int64_t dx = int64_t{x} - c.destination.x;
   const int64_t dy = int64_t{y} - c.destination.y;
   if (dx < 0 || dx >= c.destination.width || dy < 0 || dy >= c.destination.height) {
-    return kBackground;
+    return std::nullopt;
   }
   const int64_t sx =
       c.source_area.x + (2 * dx + 1) * c.source_area.width / (2 * int64_t{c.destination.width});
   const int64_t top_line = int64_t{c.source_area.y} + c.source_area.height - 1;
   const int64_t sy =
       top_line - (2 * dy + 1) * c.source_area.height / (2 * int64_t{c.destination.height});
-  const uint8_t index =
-      rows[static_cast<size_t>(sy) * IndexStride(c.source_width) + static_cast<size_t>(sx)];
-  return ColourOf(colours[index]);
+  return std::pair{static_cast<size_t>(sx), static_cast<size_t>(sy)};
+}
+
+// The colour surface pixel (x, y) must have, worked out pixel by pixel.
+Colour ExpectedColour(const StretchCase& c, const std::vector<uint8_t>& rows,
+                      const ColourTable& colours, int32_t x, int32_t y) {
+  const auto pixel = SourcePixelUnder(c, x, y);
+  if (!pixel) return kBackground;
+  return ColourOf(colours[rows[pixel->second * IndexStride(c.source_width) + pixel->first]]);
 }
 
 int32_t ExpectedLines(const StretchCase& c) {
@@ -125,6 +133,56 @@ TEST_P(StretchWholePictureTest, EveryPixelFollowsTheNearestNeighbourRule) {
     }
   }
   EXPECT_EQ(mismatches, 0);
+}
+
+// 16-bit counts, each drawn through its own entry of a table of every count, from rows with a
+// stride of their own.
+TEST_P(StretchWholePictureTest, CountsFollowTheSameRuleThroughTheirColourTable) {
+  const StretchCase& c = GetParam();
+  const size_t stride = static_cast<size_t>(c.source_width) + 3;
+  std::vector<uint16_t> counts(stride * static_cast<size_t>(c.source_height), 0xBEEF);
+  uint32_t state = 54321;
+  for (int32_t y = 0; y < c.source_height; ++y) {
+    for (size_t x = 0; x < static_cast<size_t>(c.source_width); ++x) {
+      state = state * 1103515245 + 12345;
+      counts[static_cast<size_t>(y) * stride + x] = static_cast<uint16_t>(state >> 12);
+    }
+  }
+  std::vector<DibColour> count_colours(kCountColours);
+  for (size_t k = 0; k < count_colours.size(); ++k) {
+    count_colours[k] = {static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8),
+                        static_cast<uint8_t>(k * 7 + 1), 0};
+  }
+  Surface surface = FilledSurface(c.surface_width, c.surface_height, kBackground);
+
+  const int32_t lines = StretchImage(surface, c.destination,
+                                     CountImage{counts, c.source_width, c.source_height, stride},
+                                     c.source_area, count_colours);
+
+  EXPECT_EQ(lines, ExpectedLines(c));
+  int mismatches = 0;
+  for (int32_t y = 0; y < c.surface_height; ++y) {
+    for (int32_t x = 0; x < c.surface_width; ++x) {
+      const auto pixel = SourcePixelUnder(c, x, y);
+      const Colour expected =
+          pixel ? ColourOf(count_colours[counts[pixel->second * stride + pixel->first]])
+                : kBackground;
+      if (surface.GetPixel(x, y) != expected && ++mismatches <= 3) {
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ")";
+      }
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+}
+
+TEST(StretchCountsTest, AColourTableShorterThanEveryCountDrawsNothing) {
+  const std::vector<uint16_t> counts(16, 7);
+  const std::vector<DibColour> short_table(kCountColours - 1);
+  Surface surface = FilledSurface(4, 4, kBackground);
+  EXPECT_EQ(
+      StretchImage(surface, {0, 0, 4, 4}, CountImage{counts, 4, 4, 4}, {0, 0, 4, 4}, short_table),
+      0);
+  EXPECT_EQ(surface.GetPixel(2, 2), kBackground);
 }
 
 constexpr int32_t kFar = 2'000'000'000;
