@@ -13,12 +13,11 @@ namespace {
 
 using testing::Library;
 using testing::Picture;
-
-enum class Kind { kGrey, kFewColours, kManyColours };
+using testing::PictureKind;
 
 struct PictureCase {
   const char* name;
-  Kind kind;
+  PictureKind kind;
   int32_t width;
   int32_t height;
   bool top_down = false;
@@ -29,22 +28,14 @@ void PrintTo(const PictureCase& c, std::ostream* out) {
 }
 
 Picture MakeCasePicture(const PictureCase& c) {
-  switch (c.kind) {
-    case Kind::kGrey:
-      return testing::GreyPicture(c.width, c.height);
-    case Kind::kFewColours:
-      return testing::FewColourPicture(c.width, c.height);
-    case Kind::kManyColours:
-      break;
-  }
-  return testing::ManyColourPicture(c.width, c.height);
+  return testing::PictureOfKind(c.kind, c.width, c.height);
 }
 
-const PictureCase kGrey{"Grey101x67", Kind::kGrey, 101, 67};
-const PictureCase kGreyTopDown{"GreyTopDown37x5", Kind::kGrey, 37, 5, true};
-const PictureCase kFewColours{"FewColours101x67", Kind::kFewColours, 101, 67};
-const PictureCase kOnePixel{"OnePixel", Kind::kFewColours, 1, 1};
-const PictureCase kManyColours{"ManyColours103x61", Kind::kManyColours, 103, 61};
+const PictureCase kGrey{"Grey101x67", PictureKind::kGrey, 101, 67};
+const PictureCase kGreyTopDown{"GreyTopDown37x5", PictureKind::kGrey, 37, 5, true};
+const PictureCase kFewColours{"FewColours101x67", PictureKind::kFewColours, 101, 67};
+const PictureCase kOnePixel{"OnePixel", PictureKind::kFewColours, 1, 1};
+const PictureCase kManyColours{"ManyColours103x61", PictureKind::kManyColours, 103, 61};
 
 class PngTest : public ::testing::TestWithParam<PictureCase> {};
 
@@ -61,7 +52,7 @@ TEST_P(PngTest, GivesBackEveryPixel) {
   ASSERT_EQ(call.result, 1);
   EXPECT_EQ(call.messages, "");
   const testing::PngFile png = testing::DecodePng(path);
-  EXPECT_EQ(png.palette, GetParam().kind != Kind::kManyColours);
+  EXPECT_EQ(png.palette, GetParam().kind != PictureKind::kManyColours);
   EXPECT_EQ(png.picture, picture);
 }
 

@@ -82,8 +82,7 @@ void PrintTo(const PluginCase& plugin, std::ostream* out) {
 class WithoutPluginTest : public ::testing::TestWithParam<PluginCase> {
  protected:
   WithoutPluginTest() {
-    std::filesystem::copy_file(kBinDir + "/" + PIXKIT_LIBRARY_NAME,
-                               dir_.File(PIXKIT_LIBRARY_NAME));
+    std::filesystem::copy_file(kBinDir + "/" + PIXKIT_LIBRARY_NAME, dir_.File(PIXKIT_LIBRARY_NAME));
     GetParam().place(dir_);
   }
 
@@ -109,22 +108,23 @@ TEST_P(WithoutPluginTest, GeoTiffIsASupportErrorAndEveryFormatStillWrites) {
   EXPECT_EQ(testing::ReadBytes(tiff), plain);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Plugins, WithoutPluginTest,
-    ::testing::Values(
-        PluginCase{"Missing", [](const TempDir&) {}},
-        PluginCase{"NotALibrary",
-                   [](const TempDir& dir) {
-                     testing::WriteBytes(dir.File(kPluginFile),
-                                         std::vector<uint8_t>{'n', 'o', 't', ' ', 'E', 'L', 'F'});
-                   }},
-        // A shared library, but without the tagging function.
-        PluginCase{"WithoutItsFunction",
-                   [](const TempDir& dir) {
-                     std::filesystem::copy_file(dir.File(PIXKIT_LIBRARY_NAME),
-                                                dir.File(kPluginFile));
-                   }}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Plugins, WithoutPluginTest,
+                         ::testing::Values(PluginCase{"Missing", [](const TempDir&) {}},
+                                           PluginCase{"NotALibrary",
+                                                      [](const TempDir& dir) {
+                                                        testing::WriteBytes(
+                                                            dir.File(kPluginFile),
+                                                            std::vector<uint8_t>{'n', 'o', 't', ' ',
+                                                                                 'E', 'L', 'F'});
+                                                      }},
+                                           // A shared library, but without the tagging function.
+                                           PluginCase{"WithoutItsFunction",
+                                                      [](const TempDir& dir) {
+                                                        std::filesystem::copy_file(
+                                                            dir.File(PIXKIT_LIBRARY_NAME),
+                                                            dir.File(kPluginFile));
+                                                      }}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace nephrax

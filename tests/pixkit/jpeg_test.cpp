@@ -23,6 +23,7 @@ namespace {
 
 using testing::Library;
 using testing::Picture;
+using testing::PictureKind;
 
 [[noreturn]] void JumpBack(j_common_ptr jpeg) {
   std::longjmp(*static_cast<std::jmp_buf*>(jpeg->client_data), 1);
@@ -92,11 +93,9 @@ void WriteSingleStream(const Picture& picture, const std::string& path) {
   ASSERT_TRUE(EncodeSingleStream(compress, picture, file.get(), row));
 }
 
-enum class Kind { kGrey, kFewColours, kManyColours };
-
 struct JpegCase {
   const char* name;
-  Kind kind;
+  PictureKind kind;
   int32_t width;
   int32_t height;
   size_t min_restarts;  // restart markers the picture must have at least
@@ -108,15 +107,7 @@ void PrintTo(const JpegCase& c, std::ostream* out) {
 }
 
 Picture MakeCasePicture(const JpegCase& c) {
-  switch (c.kind) {
-    case Kind::kGrey:
-      return testing::GreyPicture(c.width, c.height);
-    case Kind::kFewColours:
-      return testing::FewColourPicture(c.width, c.height);
-    case Kind::kManyColours:
-      break;
-  }
-  return testing::ManyColourPicture(c.width, c.height);
+  return testing::PictureOfKind(c.kind, c.width, c.height);
 }
 
 // The picture through the library's converter into `path`.
@@ -141,7 +132,7 @@ TEST_P(JpegTest, DecodesToThePixelsOfOneStream) {
 
   const testing::JpegFile joined = testing::DecodeJpeg(path);
   const testing::JpegFile single = testing::DecodeJpeg(reference);
-  EXPECT_EQ(joined.components, GetParam().kind == Kind::kGrey ? 1 : 3);
+  EXPECT_EQ(joined.components, GetParam().kind == PictureKind::kGrey ? 1 : 3);
   EXPECT_EQ(joined.components, single.components);
   EXPECT_EQ(joined.picture, single.picture);
 }
@@ -169,17 +160,18 @@ TEST_P(JpegTest, NumbersARestartMarkerBetweenEveryTwoStripes) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pictures, JpegTest,
-    ::testing::Values(JpegCase{"GreyOneRow", Kind::kGrey, 13, 1, 0},
-                      JpegCase{"ColourSevenRows", Kind::kFewColours, 21, 7, 0},
-                      JpegCase{"GreyEightRows", Kind::kGrey, 21, 8, 0},
-                      JpegCase{"ColourNineRows", Kind::kManyColours, 21, 9, 0},
-                      JpegCase{"GreyStripes", Kind::kGrey, 1001, 1203, 1},
-                      JpegCase{"ColourStripes", Kind::kFewColours, 1001, 1203, 1},
-                      JpegCase{"GreyStripesTopDown", Kind::kGrey, 517, 2100, 1, true},
-                      JpegCase{"GreyWholeMcuRows", Kind::kGrey, 1024, 2048, 1},
-                      JpegCase{"ColourStripesOfOneMcuRow", Kind::kManyColours, 33001, 20, 1},
-                      JpegCase{"GreyRestartNumbersWrap", Kind::kGrey, 1021, 4613, 9},
-                      JpegCase{"ColourRestartNumbersWrap", Kind::kFewColours, 1021, 4613, 9}),
+    ::testing::Values(JpegCase{"GreyOneRow", PictureKind::kGrey, 13, 1, 0},
+                      JpegCase{"ColourSevenRows", PictureKind::kFewColours, 21, 7, 0},
+                      JpegCase{"GreyEightRows", PictureKind::kGrey, 21, 8, 0},
+                      JpegCase{"ColourNineRows", PictureKind::kManyColours, 21, 9, 0},
+                      JpegCase{"GreyStripes", PictureKind::kGrey, 1001, 1203, 1},
+                      JpegCase{"ColourStripes", PictureKind::kFewColours, 1001, 1203, 1},
+                      JpegCase{"GreyStripesTopDown", PictureKind::kGrey, 517, 2100, 1, true},
+                      JpegCase{"GreyWholeMcuRows", PictureKind::kGrey, 1024, 2048, 1},
+                      JpegCase{"ColourStripesOfOneMcuRow", PictureKind::kManyColours, 33001, 20, 1},
+                      JpegCase{"GreyRestartNumbersWrap", PictureKind::kGrey, 1021, 4613, 9},
+                      JpegCase{"ColourRestartNumbersWrap", PictureKind::kFewColours, 1021, 4613,
+                               9}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Another decoder than libjpeg's own interface: ImageMagick reads the joined stripes without a

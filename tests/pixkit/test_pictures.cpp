@@ -62,6 +62,18 @@ Picture ManyColourPicture(int32_t width, int32_t height) {
   });
 }
 
+Picture PictureOfKind(PictureKind kind, int32_t width, int32_t height) {
+  switch (kind) {
+    case PictureKind::kGrey:
+      return GreyPicture(width, height);
+    case PictureKind::kFewColours:
+      return FewColourPicture(width, height);
+    case PictureKind::kManyColours:
+      break;
+  }
+  return ManyColourPicture(width, height);
+}
+
 const ImageLibrary& Library() {
   static const ImageLibrary library = LoadImageLibrary(std::string(NEPHRAX_BIN_DIR) + "/");
   return library;

@@ -31,6 +31,10 @@ Picture GreyPicture(int32_t width, int32_t height);
 Picture FewColourPicture(int32_t width, int32_t height);
 Picture ManyColourPicture(int32_t width, int32_t height);
 
+enum class PictureKind { kGrey, kFewColours, kManyColours };
+// The test picture of that kind.
+Picture PictureOfKind(PictureKind kind, int32_t width, int32_t height);
+
 // The library of this build, loaded once for all tests.
 const ImageLibrary& Library();
 
