@@ -8,6 +8,7 @@
 
 #include "calsun/display_tables.h"
 #include "calsun/line_correction.h"
+#include "core/civil_time.h"
 #include "platform/parallel_bands.h"
 
 namespace nephrax {
@@ -19,59 +20,30 @@ constexpr int32_t kStepsPerLine = 50;
 // Fewer lines are not worth a thread of their own.
 constexpr int64_t kMinBandLines = 64;
 
-constexpr int64_t kSecondsPerDay = 86400;
 constexpr int64_t kFirstYear = 1;
 constexpr int64_t kLastYear = 9999;
-
-int64_t FloorDiv(int64_t a, int64_t b) {
-  return a / b - (a % b != 0 && (a < 0) != (b < 0));
-}
-
-// Days since 1970-01-01 of a date of the proleptic Gregorian calendar (month 1..12).
-int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
-  year -= month <= 2;
-  const int64_t era = FloorDiv(year, 400);
-  const int64_t year_of_era = year - era * 400;
-  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
-// The inverse of DaysFromCivil, with the time of day.
-UtcTime UtcTimeOfSeconds(int64_t seconds) {
-  const int64_t days = FloorDiv(seconds, kSecondsPerDay);
-  const int64_t second_of_day = seconds - days * kSecondsPerDay;
-  const int64_t shifted = days + 719468;
-  const int64_t era = FloorDiv(shifted, 146097);
-  const int64_t day_of_era = shifted - era * 146097;
-  const int64_t year_of_era =
-      (day_of_era - day_of_era / 1460 + day_of_era / 36524 - day_of_era / 146096) / 365;
-  const int64_t day_of_year =
-      day_of_era - (365 * year_of_era + year_of_era / 4 - year_of_era / 100);
-  const int64_t month_index = (5 * day_of_year + 2) / 153;  // 0 = March
-  const int64_t month = month_index < 10 ? month_index + 3 : month_index - 9;
-  UtcTime time;
-  time.year = static_cast<int32_t>(year_of_era + era * 400 + (month <= 2));
-  time.month = static_cast<int32_t>(month);
-  time.day = static_cast<int32_t>(day_of_year - (153 * month_index + 2) / 5 + 1);
-  time.hour = static_cast<int32_t>(second_of_day / 3600);
-  time.minute = static_cast<int32_t>(second_of_day / 60 % 60);
-  time.second = static_cast<int32_t>(second_of_day % 60);
-  return time;
-}
 
 // Seconds since 1970-01-01 of a control-block time taken as UTC. Fields out of their ranges
 // carry over as a calendar does (month 13 is January of the next year); the result is held within
 // the years 1..9999, so that any field values give a time the geometry can use.
 int64_t SecondsOfTime(const TimeRecord& time) {
-  const int64_t month_offset = int64_t{time.month} - 1;
-  const int64_t year =
-      int64_t{time.century} * 100 + time.year_in_century + FloorDiv(month_offset, 12);
-  const int64_t month = month_offset - FloorDiv(month_offset, 12) * 12 + 1;
-  const int64_t seconds = (DaysFromCivil(year, month, 1) + time.day - 1) * kSecondsPerDay +
-                          int64_t{time.hour} * 3600 + int64_t{time.minute} * 60 + time.second;
-  return std::clamp(seconds, DaysFromCivil(kFirstYear, 1, 1) * kSecondsPerDay,
-                    DaysFromCivil(kLastYear + 1, 1, 1) * kSecondsPerDay - 1);
+  const int64_t seconds = SecondsOf({int64_t{time.century} * 100 + time.year_in_century, time.month,
+                                     time.day, time.hour, time.minute, time.second});
+  return std::clamp(seconds, SecondsOf({kFirstYear, 1, 1, 0, 0, 0}),
+                    SecondsOf({kLastYear + 1, 1, 1, 0, 0, 0}) - 1);
+}
+
+// The calendar time of seconds since 1970, to the second.
+UtcTime UtcTimeOfSeconds(int64_t seconds) {
+  const BrokenDownTime t = TimeOf(seconds);
+  // Held within the years 1..9999, every field fits.
+  return UtcTime{static_cast<int32_t>(t.year),
+                 static_cast<int32_t>(t.month),
+                 static_cast<int32_t>(t.day),
+                 static_cast<int32_t>(t.hour),
+                 static_cast<int32_t>(t.minute),
+                 static_cast<int32_t>(t.second),
+                 0};
 }
 
 // The longitudes of the sample columns, the same on every line. Across the 180th meridian (left
