@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/messages.h"
+#include "platform/huge_pages.h"
 #include "platform/parallel_bands.h"
 
 namespace nephrax {
@@ -171,11 +172,13 @@ std::optional<Surface> CreateSurface(int32_t width, int32_t height) {
     PrintMessage(msg::kMemoryAllocate);
     return std::nullopt;
   }
-  Surface::Bits bits(static_cast<uint8_t*>(std::calloc(static_cast<size_t>(stride * height), 1)));
+  const size_t size = static_cast<size_t>(stride * height);
+  Surface::Bits bits(static_cast<uint8_t*>(std::calloc(size, 1)));
   if (bits == nullptr) {
     PrintMessage(msg::kMemoryAllocate);
     return std::nullopt;
   }
+  AdviseHugePages(bits.get(), size);
   return Surface(width, height, static_cast<size_t>(stride), std::move(bits));
 }
 

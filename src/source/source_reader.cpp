@@ -7,6 +7,7 @@
 #include "calsun/display_tables.h"
 #include "calsun/visible_correction.h"
 #include "core/messages.h"
+#include "platform/huge_pages.h"
 
 namespace nephrax {
 
@@ -148,8 +149,14 @@ template <typename Count>
 bool ReadRecordsInto(const LzFile& file, const ControlBlock& block, const SourceImage& image,
                      const CountLimits<Count>& limits, std::vector<Count>& counts) {
   const int64_t record_length = RecordLength(block);
+  const size_t size = image.stride * static_cast<size_t>(image.height);
   try {
-    counts.assign(image.stride * static_cast<size_t>(image.height), NormalizedZero(limits));
+    // Allocated first and filled after: the advice must come before the first write.
+    std::vector<Count> fresh;
+    fresh.reserve(size);
+    AdviseHugePages(fresh.data(), size * sizeof(Count));
+    fresh.assign(size, NormalizedZero(limits));
+    counts = std::move(fresh);
   } catch (const std::bad_alloc&) {
     PrintMessage(msg::kMemoryAllocate);
     return false;
