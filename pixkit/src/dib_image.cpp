@@ -19,6 +19,32 @@ constexpr uint32_t kBiRgb = 0;
 // processor: large pictures are checked in stripes on all processors, none of fewer pixels.
 constexpr int32_t kMinGreyCheckPixels = 1 << 20;
 
+// The row loops are built for every processor (this file is compiled at -O3 for the
+// vectoriser), and on x86-64 again for SSSE3 and AVX2, the builds picked when the processor has
+// them.
+#if defined(__x86_64__)
+#define PIXKIT_ROW_CLONES __attribute__((target_clones("avx2", "ssse3", "default")))
+#else
+#define PIXKIT_ROW_CLONES
+#endif
+
+// 32 bytes: one AVX2 register, or two SSE2 ones in the other builds.
+constexpr size_t kVectorBytes = 32;
+using RowVector = uint8_t __attribute__((vector_size(kVectorBytes)));
+// Pixels of three vectors' bytes.
+constexpr size_t kBlockPixels = kVectorBytes;
+
+// Of three consecutive vectors of blue, green, red bytes: 0xff at blue and green bytes, 0 at red.
+constexpr std::array<std::array<uint8_t, kVectorBytes>, 3> NotRedMasks() {
+  std::array<std::array<uint8_t, kVectorBytes>, 3> masks{};
+  for (size_t v = 0; v < 3; ++v) {
+    for (size_t i = 0; i < kVectorBytes; ++i) {
+      masks[v][i] = (v * kVectorBytes + i) % 3 == 2 ? 0 : 0xff;
+    }
+  }
+  return masks;
+}
+
 }  // namespace
 
 DibImage::DibImage(int32_t width, int32_t height, bool bottom_up, const uint8_t* bits)
@@ -39,29 +65,37 @@ std::optional<DibImage> ViewDib(const PixkitBitmapInfoHeader* header, const uint
   return DibImage(header->width, bottom_up ? header->height : -header->height, bottom_up, bits);
 }
 
-bool IsGreyRow(const uint8_t* bgr, int32_t width) {
+PIXKIT_ROW_CLONES bool IsGreyRow(const uint8_t* bgr, int32_t width) {
   // A pixel is grey when its blue byte equals the next (green) and green equals red: the bytes
   // XORed with the bytes one further on must be zero everywhere but at each pixel's red byte.
-  // Eight pixels are 24 bytes, three little-endian 64-bit words; these masks clear the red bytes.
-  static_assert(std::endian::native == std::endian::little);
-  static constexpr std::array<uint64_t, 3> kNotRed{0xffff00ffff00ffff, 0xff00ffff00ffff00,
-                                                   0x00ffff00ffff00ff};
+  // kBlockPixels pixels are three vectors; the masks clear the red bytes of each.
+  static constexpr std::array<std::array<uint8_t, kVectorBytes>, 3> kNotRed = NotRedMasks();
   const size_t pixels = static_cast<size_t>(width);
-  uint64_t differences = 0;
+  RowVector differences{};
   size_t x = 0;
-  for (; x + 8 < pixels; x += 8) {  // reads one byte past the 8 pixels: stay off the last ones
-    for (size_t w = 0; w < 3; ++w) {
-      uint64_t here = 0;
-      uint64_t next = 0;
-      std::memcpy(&here, bgr + 3 * x + 8 * w, 8);
-      std::memcpy(&next, bgr + 3 * x + 8 * w + 1, 8);
-      differences |= (here ^ next) & kNotRed[w];
+  for (; x + kBlockPixels < pixels; x += kBlockPixels) {  // reads one byte past the block's pixels
+    for (size_t v = 0; v < 3; ++v) {
+      RowVector here;
+      RowVector next;
+      RowVector not_red;
+      std::memcpy(&here, bgr + 3 * x + v * kVectorBytes, kVectorBytes);
+      std::memcpy(&next, bgr + 3 * x + v * kVectorBytes + 1, kVectorBytes);
+      std::memcpy(&not_red, kNotRed[v].data(), kVectorBytes);
+      differences |= (here ^ next) & not_red;
     }
   }
+  uint8_t tail = 0;
   for (const uint8_t* pixel = bgr + 3 * x; x < pixels; ++x, pixel += 3) {
-    differences |= static_cast<uint64_t>((pixel[0] ^ pixel[1]) | (pixel[1] ^ pixel[2]));
+    tail |= static_cast<uint8_t>((pixel[0] ^ pixel[1]) | (pixel[1] ^ pixel[2]));
   }
-  return differences == 0;
+  for (size_t i = 0; i < kVectorBytes; ++i) tail |= differences[i];
+  return tail == 0;
+}
+
+// Written per pixel for the vectoriser, which turns the stride-3 load into byte shuffles.
+PIXKIT_ROW_CLONES void GreyValues(const uint8_t* __restrict bgr, int32_t width,
+                                  uint8_t* __restrict grey) {
+  for (int32_t x = 0; x < width; ++x, bgr += 3) grey[x] = *bgr;
 }
 
 bool IsGrey(const DibImage& image) {

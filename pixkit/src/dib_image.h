@@ -47,6 +47,9 @@ std::optional<DibImage> ViewDib(const PixkitBitmapInfoHeader* header, const uint
 bool IsGrey(const DibImage& image);
 bool IsGreyRow(const uint8_t* bgr, int32_t width);
 
+// The blue bytes of a row's `width` pixels into `grey`: the values of a grey row.
+void GreyValues(const uint8_t* bgr, int32_t width, uint8_t* grey);
+
 // The colour of pixel x of a row from DibImage::Row.
 inline Rgb PixelOf(const uint8_t* row, int32_t x) {
   const uint8_t* bgr = row + 3 * static_cast<size_t>(x);

@@ -90,12 +90,6 @@ struct JpegCompress {
   ~JpegCompress() { jpeg_destroy_compress(&jpeg); }
 };
 
-// Grey pixels carry their value three times; one is kept.
-JSAMPROW TakeGrey(const uint8_t* bgr, int32_t width, JSAMPROW grey) {
-  for (int32_t x = 0; x < width; ++x, bgr += 3) grey[x] = *bgr;
-  return grey;
-}
-
 // The stripe's file into compress.destination. Failures jump back here, so nothing in this
 // function may need destroying; `grey_rows` holds kRowsPerCall lines of a grey picture.
 bool EncodeRows(JpegCompress& compress, const DibImage& image, RowRange rows, JpegCoding coding,
@@ -130,10 +124,13 @@ bool EncodeRows(JpegCompress& compress, const DibImage& image, RowRange rows, Jp
     const int32_t count = std::min(kRowsPerCall, rows.end - first);
     for (int32_t i = 0; i < count; ++i) {
       const uint8_t* row = image.Row(first + i);
-      lines[static_cast<size_t>(i)] =
-          coding.grey
-              ? TakeGrey(row, image.width(), grey_rows.data() + width * static_cast<size_t>(i))
-              : const_cast<JSAMPROW>(row);  // libjpeg only reads its input rows
+      JSAMPROW& line = lines[static_cast<size_t>(i)];
+      if (coding.grey) {  // grey pixels carry their value three times; one is kept
+        line = grey_rows.data() + width * static_cast<size_t>(i);
+        GreyValues(row, image.width(), line);
+      } else {
+        line = const_cast<JSAMPROW>(row);  // libjpeg only reads its input rows
+      }
     }
     jpeg_write_scanlines(&jpeg, lines.data(), static_cast<JDIMENSION>(count));
   }

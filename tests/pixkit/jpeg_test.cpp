@@ -174,6 +174,49 @@ INSTANTIATE_TEST_SUITE_P(
                                9}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Rows of every width up to a little over two blocks of the vectorised row loops, so that every
+// length of tail and every position within a block is met.
+constexpr int32_t kMaxRowTestWidth = 70;
+
+class GreyRowsTest : public ::testing::TestWithParam<int32_t> {};
+
+TEST_P(GreyRowsTest, GreyRowsKeepTheValueOfEveryPixel) {
+  const Picture picture = testing::GreyPicture(GetParam(), 3);
+  const testing::TempDir dir;
+  const std::string path = dir.File("picture.jpg");
+  const std::string reference = dir.File("single_stream.jpg");
+
+  ConvertWithLibrary(picture, false, path);
+  WriteSingleStream(picture, reference);
+
+  const testing::JpegFile joined = testing::DecodeJpeg(path);
+  EXPECT_EQ(joined.components, 1);
+  EXPECT_EQ(joined.picture, testing::DecodeJpeg(reference).picture);
+}
+
+// A pixel is grey only when blue, green and red are equal: one bit off in any of them, at any
+// position of the row, makes the picture a colour one.
+TEST_P(GreyRowsTest, OneColourPixelAnywhereMakesAColourPicture) {
+  const int32_t width = GetParam();
+  const testing::TempDir dir;
+  const std::string path = dir.File("picture.jpg");
+  for (int32_t colour_x = 0; colour_x < width; ++colour_x) {
+    for (int channel = 0; channel < 3; ++channel) {
+      Picture picture = testing::GreyPicture(width, 1);
+      testing::Rgb& pixel = picture.pixels[static_cast<size_t>(colour_x)];
+      uint8_t& value = channel == 0 ? pixel.blue : channel == 1 ? pixel.green : pixel.red;
+      value = static_cast<uint8_t>(value ^ 1 << colour_x % 8);
+
+      ConvertWithLibrary(picture, false, path);
+
+      EXPECT_EQ(testing::DecodeJpeg(path).components, 3)
+          << "colour pixel " << colour_x << ", channel " << channel;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, GreyRowsTest, ::testing::Range(1, kMaxRowTestWidth + 1));
+
 // Another decoder than libjpeg's own interface: ImageMagick reads the joined stripes without a
 // warning and finds the pixels of the single stream.
 TEST(JpegEndToEndTest, ImageMagickReadsTheJoinedStripes) {
