@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <span>
+#include <utility>
 
 #include "calsun/display_tables.h"
 
@@ -32,12 +33,87 @@ double ThresholdOf(const Calibration& calibration, const ChannelSettings& channe
   return value;
 }
 
-// The float a bucket holding `held` thresholds compares with.
-float ThresholdOfBucket(std::span<const double> held) {
-  if (held.empty()) return std::numeric_limits<float>::infinity();
-  if (held.size() > 1 || std::fabs(held.front()) > std::numeric_limits<float>::max())
-    return std::numeric_limits<float>::quiet_NaN();
-  return NearestFloat(held.front());
+// The counts a bucket word holds in the bits above its mark, and the buckets whose marks are
+// numbered within int32_t.
+constexpr int32_t kMostCounts = 1 << (32 - BucketGrid::kMarkBits);
+constexpr size_t kMostBuckets = size_t{1} << (31 - BucketGrid::kMarkBits);
+
+// The mark just below the float of `threshold` among the marks of `bucket`, when the next one
+// lies above it; kUndecided when no two marks enclose it.
+uint32_t MarkBelow(const BucketGrid& grid, size_t bucket, double threshold) {
+  const float rounded = NearestFloat(threshold);
+  // The marks rise with their number: the last one at or below the threshold's float.
+  int32_t low = 0;
+  int32_t high = static_cast<int32_t>(kUndecided);  // one past the last usable mark
+  if (!(grid.Mark(bucket, low) <= rounded)) return kUndecided;
+  while (high - low > 1) {
+    const int32_t middle = (low + high) / 2;
+    if (grid.Mark(bucket, middle) <= rounded) {
+      low = middle;
+    } else {
+      high = middle;
+    }
+  }
+  return grid.Mark(bucket, low + 1) >= rounded ? static_cast<uint32_t>(low) : kUndecided;
+}
+
+// The most marks between which the thresholds of an even grid may lie: every value between them
+// is left to the exact computation.
+constexpr int32_t kMostEvenMarks = 64;
+
+// The marks of `bucket` just below and just above `value`: the last at or below it and the first
+// at or above it, searched among the marks of the bucket and of its two neighbours.
+std::pair<int32_t, int32_t> EnclosingMarks(const BucketGrid& grid, size_t bucket, float value) {
+  int32_t low = -BucketGrid::kMarksPerBucket;
+  int32_t high = 2 * BucketGrid::kMarksPerBucket;
+  while (high - low > 1) {
+    const int32_t middle = (low + high) / 2;
+    if (grid.Mark(bucket, middle) <= value) {
+      low = middle;
+    } else {
+      high = middle;
+    }
+  }
+  return {low, grid.Mark(bucket, low) == value ? low : high};
+}
+
+// The even grid of `thresholds`, when each lies in its own bucket within kMostEvenMarks marks
+// shared by all; thresholds are spaced so evenly when the table is a straight line.
+std::optional<EvenThresholds> EvenThresholdsOf(const std::vector<double>& thresholds) {
+  const size_t count = thresholds.size();
+  if (count < 2 || count >= kMostBuckets) return std::nullopt;
+  const double low = NearestFloat(thresholds.front());
+  const double spacing = (NearestFloat(thresholds.back()) - low) / static_cast<double>(count - 1);
+  if (!(spacing > 0) || !std::isfinite(spacing)) return std::nullopt;
+  // Each threshold in the middle of its bucket.
+  EvenThresholds even{{static_cast<float>(low - spacing / 2), static_cast<float>(1 / spacing),
+                       static_cast<float>(count - 1),
+                       static_cast<float>(spacing / BucketGrid::kMarksPerBucket)},
+                      BucketGrid::kMarksPerBucket,
+                      0};
+  for (size_t j = 0; j < count; ++j) {
+    const float threshold = NearestFloat(thresholds[j]);
+    if (even.grid.BucketOf(threshold) != j) return std::nullopt;
+    const auto [below, above] = EnclosingMarks(even.grid, j, threshold);
+    if (!(even.grid.Mark(j, below) <= threshold && even.grid.Mark(j, above) >= threshold))
+      return std::nullopt;
+    even.low_mark = std::min(even.low_mark, below);
+    even.high_mark = std::max(even.high_mark, above);
+  }
+  if (even.high_mark - even.low_mark > kMostEvenMarks) return std::nullopt;
+  return even;
+}
+
+// The bucket word of a bucket holding `held` thresholds, with `below` counts below them.
+CountBucket BucketWord(const BucketGrid& grid, size_t bucket, std::span<const double> held,
+                       int32_t below) {
+  uint32_t mark = kNoThreshold;
+  if (held.size() == 1) {
+    mark = MarkBelow(grid, bucket, held.front());
+  } else if (held.size() > 1) {
+    mark = kUndecided;
+  }
+  return static_cast<uint32_t>(below) << BucketGrid::kMarkBits | mark;
 }
 
 }  // namespace
@@ -53,19 +129,34 @@ CountLookup::CountLookup(const Calibration& calibration, const ChannelSettings& 
   }
 
   const size_t buckets = kBucketsPerCount * thresholds_.size();
-  const double span = thresholds_.back() - thresholds_.front();
-  // Thresholds all equal leave one bucket, which holds them all.
-  grid_.origin = thresholds_.front();
-  grid_.per_unit = span > 0 ? static_cast<double>(buckets) / span : 0;
-  buckets_.resize(span > 0 ? buckets : 1);
-  grid_.last = static_cast<double>(buckets_.size() - 1);
+  const float low = NearestFloat(thresholds_.front());
+  const double span = static_cast<double>(NearestFloat(thresholds_.back())) - low;
+  // Thresholds all within one float, or beyond the float range, and counts beyond what a bucket
+  // can hold leave one bucket, which holds them all.
+  const bool spread = span > 0 && std::isfinite(span) && buckets < kMostBuckets &&
+                      calibration.first >= 0 && calibration.last < kMostCounts;
+  grid_.origin = spread ? low : 0;
+  grid_.per_unit = spread ? static_cast<float>(static_cast<double>(buckets) / span) : 0;
+  grid_.per_mark =
+      spread ? static_cast<float>(span / static_cast<double>(buckets) / BucketGrid::kMarksPerBucket)
+             : 0;
+  buckets_.resize(spread ? buckets : 1);
+  grid_.last = static_cast<float>(buckets_.size() - 1);
+  if (!spread) {
+    buckets_.front() = kUndecided;
+    return;
+  }
+  even_ = EvenThresholdsOf(thresholds_);
   // The thresholds ascend, so their buckets do.
   size_t passed = 0;
   for (size_t bucket = 0; bucket < buckets_.size(); ++bucket) {
     const size_t held_from = passed;
-    while (passed < thresholds_.size() && grid_.BucketOf(thresholds_[passed]) == bucket) ++passed;
-    buckets_[bucket] = {ThresholdOfBucket(std::span(thresholds_).subspan(held_from, passed - held_from)),
-                        calibration.first + static_cast<int32_t>(held_from)};
+    while (passed < thresholds_.size() &&
+           grid_.BucketOf(NearestFloat(thresholds_[passed])) == bucket)
+      ++passed;
+    buckets_[bucket] =
+        BucketWord(grid_, bucket, std::span(thresholds_).subspan(held_from, passed - held_from),
+                   calibration.first + static_cast<int32_t>(held_from));
   }
 }
 

@@ -6,22 +6,26 @@
 // thresholds at or below it. Each threshold is found once with CountOfValue itself, as the
 // smallest value that reaches its count, which keeps every tie where CountOfValue puts it.
 //
-// The value range is cut into buckets. A threshold belongs to the bucket BucketOf puts it in, the
-// same function that places the values looked up; as BucketOf never falls as the value rises,
-// every threshold of an earlier bucket lies below a value and every threshold of a later one above
-// it. A bucket therefore knows the count of its values below its own threshold, and a lookup makes
-// one comparison, or a search when the bucket holds several thresholds.
+// The value range is cut into buckets, and each threshold belongs to the bucket of its nearest
+// float. A value looked up goes to the bucket of its own nearest float; as rounding and BucketOf
+// never reverse the order of two values, every threshold of an earlier bucket lies below the
+// value and every threshold of a later one above it. A bucket therefore knows the count of its
+// values below its own threshold, and a lookup makes one comparison, or a search when the bucket
+// holds several thresholds.
 //
-// The comparison is made in single precision, which fits a bucket into eight bytes: rounding to
-// float never reverses the order of two values, so a value that rounds above (below) the rounded
-// threshold lies above (below) the threshold itself. Only a value that rounds to the threshold's
-// own float is left to the search.
+// The comparison is made in single precision, against two floats that enclose the threshold's
+// own: a value whose float lies above (below) both lies above (below) the threshold itself, as
+// rounding never reverses an order. The two floats are neighbouring marks of a grid of 4096 marks
+// per bucket, so that a bucket fits in 32 bits with its count; only a value between them is left
+// to the search. The same holds for any float known to lie below (above) the value, which lets
+// the vector kernels look up a bounded estimate.
 #pragma once
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -30,27 +34,49 @@
 
 namespace nephrax {
 
-// Where a value falls among the buckets: (value - origin) * per_unit, held within 0..last and
-// truncated. NaN falls into bucket 0.
+// Where a value, rounded to float, falls among the buckets: (value - origin) * per_unit in single
+// precision, held within 0..last and truncated; and the marks within the buckets, mark m of
+// bucket b at origin + (b * kMarksPerBucket + m) * per_mark. Every step rounds without reversing
+// the order of two values, so neither the bucket nor a mark ever falls as the value rises; the
+// vector kernels compute them with the same operations.
 struct BucketGrid {
-  double origin = 0;
-  double per_unit = 0;
-  double last = 0;
+  static constexpr int32_t kMarkBits = 12;
+  static constexpr int32_t kMarksPerBucket = 1 << kMarkBits;
 
-  size_t BucketOf(double value) const {
-    double position = (value - origin) * per_unit;
+  float origin = 0;
+  float per_unit = 0;
+  float last = 0;
+  float per_mark = 0;
+
+  size_t BucketOf(float value) const {
+    float position = (value - origin) * per_unit;
     position = position > 0 ? position : 0;
     position = position < last ? position : last;
-    return static_cast<size_t>(static_cast<int64_t>(position));
+    return static_cast<size_t>(static_cast<int32_t>(position));
+  }
+
+  float Mark(size_t bucket, int32_t mark) const {
+    const auto index = static_cast<int32_t>(bucket) * kMarksPerBucket + mark;
+    return origin + static_cast<float>(index) * per_mark;
   }
 };
 
-// One bucket: the count of its values below its threshold, and the threshold rounded to float;
-// +infinity when the bucket holds no threshold, NaN when it holds several or one beyond the float
-// range (every value of the bucket is then searched).
-struct CountBucket {
-  float threshold;
-  int32_t count;
+// One bucket in 32 bits: the count of its values below its threshold, shifted left by kMarkBits,
+// and the mark just below the threshold (the next mark lies above it); kNoThreshold when the
+// bucket holds none, kUndecided when it holds several, or one the marks cannot enclose (every
+// value of the bucket is then searched).
+using CountBucket = uint32_t;
+constexpr uint32_t kMarkMask = BucketGrid::kMarksPerBucket - 1;
+constexpr uint32_t kNoThreshold = kMarkMask;
+constexpr uint32_t kUndecided = kMarkMask - 1;
+
+// Thresholds evenly spaced within float precision, as a straight table gives: on a grid of one
+// bucket per threshold, threshold j lies in bucket j, between the same two marks of every bucket.
+// A lookup then needs no table: bucket b holds first + b counts below its threshold.
+struct EvenThresholds {
+  BucketGrid grid;
+  int32_t low_mark;   // Mark(b, low_mark) <= the float of threshold b, for every b
+  int32_t high_mark;  // Mark(b, high_mark) >= the float of threshold b, for every b
 };
 
 // The float nearest `value` within the float range; beyond it, the infinity on its side. Like any
@@ -75,21 +101,29 @@ class CountLookup {
     if (!HasBuckets()) return SearchedCount(value);
     // At or above the last threshold, and NaN, which no table value exceeds: the last count.
     if (!(value < LastThreshold())) return calibration_.last;
-    const CountBucket bucket = buckets_[grid_.BucketOf(value)];
     const float rounded = NearestFloat(value);
-    const bool above = rounded > bucket.threshold;
-    const bool below = rounded < bucket.threshold;
-    // Equal in float, or unordered: the bucket cannot tell. Otherwise no branch on the data, which
-    // the processor could not predict.
-    if (!(above | below)) return SteppedCount(value);
-    return bucket.count + static_cast<int32_t>(above);
+    const size_t index = grid_.BucketOf(rounded);
+    const CountBucket bucket = buckets_[index];
+    const auto below = static_cast<int32_t>(bucket >> BucketGrid::kMarkBits);
+    const uint32_t mark = bucket & kMarkMask;
+    // A value between the marks, or the unordered NaN, is searched; the other branches are taken
+    // rarely. The comparisons decide without a branch, which the processor could not predict.
+    if (mark == kUndecided) return SteppedCount(value);
+    const bool none = mark == kNoThreshold;
+    const auto low = static_cast<int32_t>(mark);
+    const bool above = rounded > grid_.Mark(index, low + 1);
+    const bool under = rounded < grid_.Mark(index, low);
+    if (!(none | above | under)) return SteppedCount(value);
+    return below + static_cast<int32_t>(above & !none);
   }
 
   // The tables of CountOf, for lookups of several values at once; only with HasBuckets().
   double LastThreshold() const { return thresholds_.back(); }
+  int32_t FirstCount() const { return calibration_.first; }
   int32_t LastCount() const { return calibration_.last; }
   const BucketGrid& Grid() const { return grid_; }
   std::span<const CountBucket> Buckets() const { return buckets_; }
+  const std::optional<EvenThresholds>& Even() const { return even_; }
 
  private:
   // For a table of one count, or one that is not finite and ascending.
@@ -104,6 +138,7 @@ class CountLookup {
   std::vector<double> thresholds_;
   BucketGrid grid_;
   std::vector<CountBucket> buckets_;
+  std::optional<EvenThresholds> even_;
 };
 
 }  // namespace nephrax

@@ -13,7 +13,9 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <cmath>
+
+#include "calsun/display_tables.h"
 
 namespace nephrax {
 
@@ -71,259 +73,392 @@ Count CorrectedCount(Count count, double factor, const CountCorrection& correcti
 constexpr int32_t kChunk = 256;
 
 template <typename Count>
+void CorrectStretchPortable(std::span<Count> row, const LineSamples& samples,
+                            const Stretch& stretch, const CountCorrection& correction) {
+  std::array<double, kChunk> factors;
+  for (int32_t offset = 0; offset < stretch.span; offset += kChunk) {
+    Count* pixels = row.data() + stretch.start + offset;
+    const auto size = static_cast<size_t>(std::min(kChunk, stretch.span - offset));
+    for (size_t k = 0; k < size; ++k)
+      factors[k] = FactorAt(samples, stretch, offset + static_cast<int32_t>(k));
+    for (size_t k = 0; k < size; ++k) pixels[k] = CorrectedCount(pixels[k], factors[k], correction);
+  }
+}
+
+template <typename Count>
 void CorrectLinePortable(std::span<Count> row, const LineSamples& samples,
                          const CountCorrection& correction) {
-  std::array<double, kChunk> factors;
   ForEachStretch(static_cast<int32_t>(row.size()), samples.step, [&](const Stretch& stretch) {
-    for (int32_t offset = 0; offset < stretch.span; offset += kChunk) {
-      Count* pixels = row.data() + stretch.start + offset;
-      const auto size = static_cast<size_t>(std::min(kChunk, stretch.span - offset));
-      for (size_t k = 0; k < size; ++k)
-        factors[k] = FactorAt(samples, stretch, offset + static_cast<int32_t>(k));
-      for (size_t k = 0; k < size; ++k)
-        pixels[k] = CorrectedCount(pixels[k], factors[k], correction);
-    }
+    CorrectStretchPortable(row, samples, stretch, correction);
   });
 }
 
-// ---- Eight pixels at a time ----
+// ---- Sixteen pixels at a time ----
 //
-// The same operations as above in the same order, each exactly rounded, so that every factor and
-// every quotient is the double the portable kernel computes. A lookup the float comparison leaves
-// undecided is made by CountOf itself. Counts and table indexes travel in 64-bit lanes, which
-// leave the vector registers for the table loads in one instruction each.
-//
-// The quotients of a chunk of pixels are worked out in one pass and turned into counts in
-// another, overlapped with the quotients of the next chunk: in a single pass the table loads, the
-// division and more table loads make a chain longer than the processor can overlap from one group
-// of pixels to the next, and the divisions of one chunk now run beside the lookups of another.
+// Each quotient value / factor is first estimated in single precision, sixteen pixels at a time:
+// the interpolations as the start sample plus the column times the rise per column (with the
+// cosines within -1..1, within 2^-49 of the exact interpolations), the value and the factor
+// rounded to float, the factor's reciprocal from the processor's estimate refined by one Newton
+// step, and the products rounded to float. These roundings keep the estimate within 7 * 2^-24
+// (less than 2^-20) of the quotient the portable kernel computes, and the estimate widened by
+// kWidening on both sides holds that quotient. When the whole interval lies
+// in one bucket on one side of its threshold, the count of the exact quotient is known
+// (CountLookup explains why). Pixels the estimate cannot decide are worked out by the portable
+// kernel's own code: an interval holding a threshold or a bucket's edge, and factors too near
+// the horizon, the floor or the glint threshold to tell which side they lie on.
 
 #define NEPHRAX_AVX512 gnu::target("avx512f,avx512vl,avx512dq,avx512bw")
 
-constexpr int32_t kLanes = 8;
-constexpr int32_t kChunkGroups = kChunk / kLanes;
+constexpr int32_t kLanes = 16;
+constexpr int32_t kHalfLanes = kLanes / 2;
+// Interpolated cosines this close to a threshold they are compared with, far beyond their error,
+// are left to the portable code.
+constexpr double kUndecidedNear = 0x1p-40;
+// The relative widening of a quotient's estimate: twice 2^-20, which leaves room for the rounding
+// of the widening itself.
+constexpr float kWidening = 0x1p-19F;
+// Table values within this range of magnitudes (and zero) keep their relative rounding errors,
+// and their quotients keep theirs, in single precision.
+constexpr double kSmallestSingleValue = 0x1p-100;
+constexpr double kLargestSingleValue = 0x1p100;
 
-// The tables of CountCorrection and its lookup, in every lane.
-struct VectorCorrection {
-  const double* values;
+// The tables of CountCorrection and its lookup, in every lane: the gathered tables, or for a
+// straight table the even values and thresholds.
+struct VectorTables {
+  const float* values;
   const CountBucket* buckets;
+  __m512 value_start;
+  __m512 value_step;
+  __m512i first;
+  __m512i low_mark;
+  __m512i high_mark;
   __m512i last;
   __m512i no_data;
   __m512i last_count;
-  __m512d origin;
-  __m512d per_unit;
-  __m512d last_bucket;
-  __m512d last_threshold;
+  __m512 origin;
+  __m512 per_unit;
+  __m512 last_bucket;
+  __m512 per_mark;
+  __m512 last_threshold;
 };
 
-[[NEPHRAX_AVX512]] VectorCorrection VectorCorrectionOf(const CountCorrection& correction) {
+// Whether the values and the thresholds of `correction` are even.
+bool IsEven(const CountCorrection& correction) {
+  return correction.even_values.has_value() && correction.lookup.Even().has_value();
+}
+
+[[NEPHRAX_AVX512]] VectorTables VectorTablesOf(const CountCorrection& correction) {
   const CountLookup& lookup = correction.lookup;
-  return {correction.values.data(),
+  const bool even = IsEven(correction);
+  const EvenValues values = even ? *correction.even_values : EvenValues{0, 0};
+  const EvenThresholds thresholds = even ? *lookup.Even() : EvenThresholds{lookup.Grid(), 0, 0};
+  const BucketGrid& grid = thresholds.grid;
+  return {correction.single_values.data(),
           lookup.Buckets().data(),
-          _mm512_set1_epi64(correction.last),
-          _mm512_set1_epi64(correction.no_data),
-          _mm512_set1_epi64(lookup.LastCount()),
-          _mm512_set1_pd(lookup.Grid().origin),
-          _mm512_set1_pd(lookup.Grid().per_unit),
-          _mm512_set1_pd(lookup.Grid().last),
-          _mm512_set1_pd(lookup.LastThreshold())};
+          _mm512_set1_ps(values.start),
+          _mm512_set1_ps(values.step),
+          _mm512_set1_epi32(lookup.FirstCount()),
+          _mm512_set1_epi32(thresholds.low_mark),
+          _mm512_set1_epi32(thresholds.high_mark),
+          _mm512_set1_epi32(correction.last),
+          _mm512_set1_epi32(correction.no_data),
+          _mm512_set1_epi32(lookup.LastCount()),
+          _mm512_set1_ps(grid.origin),
+          _mm512_set1_ps(grid.per_unit),
+          _mm512_set1_ps(grid.last),
+          _mm512_set1_ps(grid.per_mark),
+          _mm512_set1_ps(NearestFloat(lookup.LastThreshold()))};
 }
 
 // The counts of the lanes in `mask`, 0 in the others.
 template <typename Count>
-[[NEPHRAX_AVX512]] __m512i LoadEight(const Count* pixels, __mmask8 mask) {
+[[NEPHRAX_AVX512]] __m512i LoadSixteen(const Count* pixels, __mmask16 mask) {
   if constexpr (sizeof(Count) == 1) {
-    return _mm512_cvtepu8_epi64(_mm_maskz_loadu_epi8(mask, pixels));
+    return _mm512_cvtepu8_epi32(_mm_maskz_loadu_epi8(mask, pixels));
   } else {
-    return _mm512_cvtepu16_epi64(_mm_maskz_loadu_epi16(mask, pixels));
+    return _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(mask, pixels));
   }
 }
 
 // Stores the low 8 or 16 bits of the lanes in `mask`, as the cast to Count keeps them.
 template <typename Count>
-[[NEPHRAX_AVX512]] void StoreEight(Count* pixels, __mmask8 mask, __m512i counts) {
+[[NEPHRAX_AVX512]] void StoreSixteen(Count* pixels, __mmask16 mask, __m512i counts) {
   if constexpr (sizeof(Count) == 1) {
-    _mm512_mask_cvtepi64_storeu_epi8(pixels, mask, counts);
+    _mm512_mask_cvtepi32_storeu_epi8(pixels, mask, counts);
   } else {
-    _mm512_mask_cvtepi64_storeu_epi16(pixels, mask, counts);
+    _mm512_mask_cvtepi32_storeu_epi16(pixels, mask, counts);
   }
 }
 
-// Table loads, one lane at a time: on the processors at hand faster than a gather instruction.
-// `pair` holds two indexes.
-[[NEPHRAX_AVX512]] __m128i LoadedPair(const double* table, __m128i pair) {
-  const auto low = static_cast<size_t>(_mm_cvtsi128_si64(pair));
-  const auto high = static_cast<size_t>(_mm_extract_epi64(pair, 1));
-  return _mm_castpd_si128(_mm_loadh_pd(_mm_load_sd(&table[low]), &table[high]));
-}
-
-[[NEPHRAX_AVX512]] __m128i LoadedPair(const CountBucket* buckets, __m128i pair) {
-  const auto low = static_cast<size_t>(_mm_cvtsi128_si64(pair));
-  const auto high = static_cast<size_t>(_mm_extract_epi64(pair, 1));
-  int64_t high_bucket = 0;
-  std::memcpy(&high_bucket, &buckets[high], sizeof high_bucket);
-  return _mm_insert_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(&buckets[low])),
-                          high_bucket, 1);
-}
-
-// table[index] for the eight 64-bit lanes of `index`.
-template <typename Entry>
-[[NEPHRAX_AVX512]] __m512i Gathered(const Entry* table, __m512i index) {
-  const __m128i lanes01 = LoadedPair(table, _mm512_castsi512_si128(index));
-  const __m128i lanes23 = LoadedPair(table, _mm512_extracti64x2_epi64(index, 1));
-  const __m128i lanes45 = LoadedPair(table, _mm512_extracti64x2_epi64(index, 2));
-  const __m128i lanes67 = LoadedPair(table, _mm512_extracti64x2_epi64(index, 3));
-  const __m256i low = _mm256_inserti128_si256(_mm256_castsi128_si256(lanes01), lanes23, 1);
-  const __m256i high = _mm256_inserti128_si256(_mm256_castsi128_si256(lanes45), lanes67, 1);
-  return _mm512_inserti64x4(_mm512_castsi256_si512(low), high, 1);
-}
-
-// The columns of one group of eight: offsets into the stretch, and span - offsets.
-struct Columns {
-  __m512d offsets;
-  __m512d rest;
+// One stretch's samples at its start and their rise per column, in every lane.
+struct StretchVectors {
+  __m512d sun_start;
+  __m512d sun_slope;
+  __m512d glint_start;
+  __m512d glint_slope;
 };
 
-// Interpolate for eight columns.
-[[NEPHRAX_AVX512]] __m512d InterpolatedEight(std::span<const double> samples,
-                                             const Stretch& stretch, const Columns& columns) {
-  const __m512d start = _mm512_set1_pd(samples[stretch.k]);
-  const __m512d end = _mm512_set1_pd(samples[stretch.k + 1]);
-  return _mm512_div_pd(
-      _mm512_add_pd(_mm512_mul_pd(end, columns.offsets), _mm512_mul_pd(start, columns.rest)),
-      _mm512_set1_pd(stretch.span));
+// The estimate holds for cosines within -1..1, which every cosine of the geometry is.
+bool WithinCosineRange(std::span<const double> samples, const Stretch& stretch) {
+  return samples.empty() ||
+         (std::fabs(samples[stretch.k]) <= 1 && std::fabs(samples[stretch.k + 1]) <= 1);
 }
 
-// FactorAt for eight columns.
-[[NEPHRAX_AVX512]] __m512d FactorsOfEight(const LineSamples& samples, const Stretch& stretch,
-                                          const Columns& columns) {
-  const __m512d f = InterpolatedEight(samples.sun, stretch, columns);
-  const __mmask8 day = _mm512_cmp_pd_mask(f, _mm512_setzero_pd(), _CMP_GT_OQ);
-  __m512d factors = _mm512_maskz_max_pd(day, f, _mm512_set1_pd(kSunFloor));
-  if (!samples.glint.empty()) {
-    const __m512d g = InterpolatedEight(samples.glint, stretch, columns);
+double SlopeOf(std::span<const double> samples, const Stretch& stretch) {
+  return samples.empty() ? 0 : (samples[stretch.k + 1] - samples[stretch.k]) / stretch.span;
+}
+
+[[NEPHRAX_AVX512]] StretchVectors StretchVectorsOf(const LineSamples& samples,
+                                                   const Stretch& stretch) {
+  const bool glint = !samples.glint.empty();
+  return {_mm512_set1_pd(samples.sun[stretch.k]), _mm512_set1_pd(SlopeOf(samples.sun, stretch)),
+          _mm512_set1_pd(glint ? samples.glint[stretch.k] : 0),
+          _mm512_set1_pd(SlopeOf(samples.glint, stretch))};
+}
+
+// The lanes of `cosines` too near `threshold` to tell on which side the exact ones lie.
+[[NEPHRAX_AVX512]] __mmask8 NearThreshold(__m512d cosines, double threshold) {
+  const __m512d distance = _mm512_abs_pd(_mm512_sub_pd(cosines, _mm512_set1_pd(threshold)));
+  return _mm512_cmp_pd_mask(distance, _mm512_set1_pd(kUndecidedNear), _CMP_LT_OQ);
+}
+
+// FactorAt for eight columns: the sun's factor, and the glint's divisor kGlintBase - cosine
+// (1 without dimming), with the lanes at night and those left undecided.
+struct EightFactors {
+  __m512d sun;
+  __m512d divisor;
+  __mmask8 night;
+  __mmask8 undecided;
+};
+
+template <bool kGlint>
+[[NEPHRAX_AVX512]] EightFactors FactorsOfEight(const StretchVectors& stretch, __m512d offsets) {
+  const __m512d f = _mm512_fmadd_pd(stretch.sun_slope, offsets, stretch.sun_start);
+  EightFactors factors{_mm512_max_pd(f, _mm512_set1_pd(kSunFloor)), _mm512_set1_pd(1),
+                       _mm512_cmp_pd_mask(f, _mm512_setzero_pd(), _CMP_LT_OQ),
+                       static_cast<__mmask8>(NearThreshold(f, 0) | NearThreshold(f, kSunFloor))};
+  if constexpr (kGlint) {
+    const __m512d g = _mm512_fmadd_pd(stretch.glint_slope, offsets, stretch.glint_start);
     const __mmask8 near = _mm512_cmp_pd_mask(g, _mm512_set1_pd(kGlintThreshold), _CMP_GT_OQ);
-    factors =
-        _mm512_mask_div_pd(factors, near, factors, _mm512_sub_pd(_mm512_set1_pd(kGlintBase), g));
+    factors.divisor = _mm512_mask_sub_pd(factors.divisor, near, _mm512_set1_pd(kGlintBase), g);
+    factors.undecided |= NearThreshold(g, kGlintThreshold);
   }
   return factors;
 }
 
-// The quotients value / factor of up to kChunk pixels from `pixels` on, and per group of eight
-// the lanes that keep their counts (pixels without data or sun, and lanes past the end).
-template <typename Count>
-struct QuotientChunk {
-  Count* pixels = nullptr;
-  int32_t groups = 0;
-  alignas(64) std::array<double, kChunk> quotients;
-  std::array<__mmask8, kChunkGroups> kept;
-};
-
-// First pass, one group: the quotients of the pixels in `valid`.
-template <typename Count>
-[[NEPHRAX_AVX512]] void QuotientsOfGroup(int32_t group, __mmask8 valid, const Columns& columns,
-                                         const LineSamples& samples, const Stretch& stretch,
-                                         const VectorCorrection& tables,
-                                         QuotientChunk<Count>& chunk) {
-  const auto at = static_cast<size_t>(group);
-  const __m512i counts = LoadEight(chunk.pixels + at * kLanes, valid);
-  const __m512d factors = FactorsOfEight(samples, stretch, columns);
-  const __m512d values =
-      _mm512_castsi512_pd(Gathered(tables.values, _mm512_min_epu64(counts, tables.last)));
-  _mm512_store_pd(&chunk.quotients[at * kLanes], _mm512_div_pd(values, factors));
-  chunk.kept[at] = static_cast<__mmask8>(
-      ~valid | _mm512_cmpeq_epi64_mask(counts, tables.no_data) |
-      _mm512_cmp_pd_mask(factors, _mm512_setzero_pd(), _CMP_EQ_OQ));
+[[NEPHRAX_AVX512]] __m512 Joined(__m512d low, __m512d high) {
+  return _mm512_insertf32x8(_mm512_castps256_ps512(_mm512_cvtpd_ps(low)), _mm512_cvtpd_ps(high),
+                            1);
 }
 
-// CountOf for eight quotients; the lanes it decides are set in `decided`, the others are left to
-// the scalar lookup.
-[[NEPHRAX_AVX512]] __m512i CountsOfEight(__m512d quotients, const VectorCorrection& tables,
-                                         __mmask8& decided) {
-  __m512d position = _mm512_mul_pd(_mm512_sub_pd(quotients, tables.origin), tables.per_unit);
-  position = _mm512_max_pd(position, _mm512_setzero_pd());
-  position = _mm512_min_pd(position, tables.last_bucket);
-  const __m512i buckets = Gathered(tables.buckets, _mm512_cvttpd_epi64(position));
-  const __m256 thresholds = _mm256_castsi256_ps(_mm512_cvtepi64_epi32(buckets));
-  const __m512i below = _mm512_srli_epi64(buckets, 32);
-  // Within the float range _mm512_cvtpd_ps rounds as NearestFloat; beyond it, either way keeps
-  // the order with every threshold, which lies within it.
-  const __m256 rounded = _mm512_cvtpd_ps(quotients);
-  const __mmask8 above = _mm256_cmp_ps_mask(rounded, thresholds, _CMP_GT_OQ);
-  const __mmask8 under = _mm256_cmp_ps_mask(rounded, thresholds, _CMP_LT_OQ);
-  const __mmask8 beyond = _mm512_cmp_pd_mask(quotients, tables.last_threshold, _CMP_NLT_UQ);
-  decided = above | under | beyond;
-  const __m512i counts = _mm512_mask_add_epi64(below, above, below, _mm512_set1_epi64(1));
-  return _mm512_mask_mov_epi64(counts, beyond, tables.last_count);
+[[NEPHRAX_AVX512]] __mmask16 Joined(__mmask8 low, __mmask8 high) {
+  return static_cast<__mmask16>(low | (high << kHalfLanes));
 }
 
-// Second pass, one group: the counts of the quotients, written over the pixels that do not keep
-// theirs.
-template <typename Count>
-[[NEPHRAX_AVX512]] void CountsOfGroup(int32_t group, const QuotientChunk<Count>& chunk,
-                                      const VectorCorrection& tables, const CountLookup& lookup) {
-  const auto at = static_cast<size_t>(group) * kLanes;
-  Count* pixels = chunk.pixels + at;
-  const __mmask8 kept = chunk.kept[at / kLanes];
-  __mmask8 decided;
-  const __m512i counts = CountsOfEight(_mm512_load_pd(&chunk.quotients[at]), tables, decided);
-  StoreEight(pixels, static_cast<__mmask8>(~kept), counts);
-  const unsigned scalar_lanes = static_cast<uint8_t>(~(decided | kept));
-  for (size_t k = 0; scalar_lanes != 0 && k < kLanes; ++k) {
-    if ((scalar_lanes >> k & 1) != 0)
-      pixels[k] = static_cast<Count>(lookup.CountOf(chunk.quotients[at + k]));
+// BucketOf for sixteen values, with the same operations.
+[[NEPHRAX_AVX512]] __m512i BucketsOf(__m512 values, const VectorTables& tables) {
+  __m512 position = _mm512_mul_ps(_mm512_sub_ps(values, tables.origin), tables.per_unit);
+  position = _mm512_max_ps(position, _mm512_setzero_ps());
+  position = _mm512_min_ps(position, tables.last_bucket);
+  return _mm512_cvttps_epi32(position);
+}
+
+// The estimates of value / factor for sixteen values.
+template <bool kGlint>
+[[NEPHRAX_AVX512]] __m512 EstimatedQuotients(__m512 values, const EightFactors& low,
+                                             const EightFactors& high) {
+  const __m512 factors = Joined(low.sun, high.sun);
+  const __m512 one = _mm512_set1_ps(1);
+  __m512 reciprocals = _mm512_rcp14_ps(factors);
+  reciprocals =
+      _mm512_fmadd_ps(reciprocals, _mm512_fnmadd_ps(factors, reciprocals, one), reciprocals);
+  __m512 quotients = _mm512_mul_ps(values, reciprocals);
+  if constexpr (kGlint) quotients = _mm512_mul_ps(quotients, Joined(low.divisor, high.divisor));
+  return quotients;
+}
+
+// BucketGrid::Mark for sixteen buckets and marks.
+[[NEPHRAX_AVX512]] __m512 MarksOf(__m512i buckets, __m512i marks, const VectorTables& tables) {
+  const __m512i index = _mm512_add_epi32(_mm512_slli_epi32(buckets, BucketGrid::kMarkBits), marks);
+  return _mm512_add_ps(tables.origin, _mm512_mul_ps(_mm512_cvtepi32_ps(index), tables.per_mark));
+}
+
+// The counts of sixteen quotient estimates, in the lanes returned in `decided`.
+template <bool kEven>
+[[NEPHRAX_AVX512]] __m512i CountsOfEstimates(__m512 quotients, const VectorTables& tables,
+                                             __mmask16& decided) {
+  const __m512 down = _mm512_mul_ps(quotients, _mm512_set1_ps(1 - kWidening));
+  const __m512 up = _mm512_mul_ps(quotients, _mm512_set1_ps(1 + kWidening));
+  const __m512 lowest = _mm512_min_ps(down, up);
+  const __m512 highest = _mm512_max_ps(down, up);
+  const __m512i bucket = BucketsOf(lowest, tables);
+  __m512i below;
+  __m512i mark_below;
+  __m512i mark_above;
+  __mmask16 none = 0;
+  __mmask16 usable = 0xffff;
+  if constexpr (kEven) {
+    below = _mm512_add_epi32(tables.first, bucket);
+    mark_below = tables.low_mark;
+    mark_above = tables.high_mark;
+  } else {
+    const __m512i word = _mm512_i32gather_epi32(bucket, tables.buckets, sizeof(CountBucket));
+    below = _mm512_srli_epi32(word, BucketGrid::kMarkBits);
+    mark_below = _mm512_and_si512(word, _mm512_set1_epi32(kMarkMask));
+    mark_above = _mm512_add_epi32(mark_below, _mm512_set1_epi32(1));
+    none = _mm512_cmpeq_epi32_mask(mark_below, _mm512_set1_epi32(kNoThreshold));
+    usable = _mm512_cmplt_epu32_mask(mark_below, _mm512_set1_epi32(kUndecided));
+  }
+  const __mmask16 above = _mm512_mask_cmp_ps_mask(
+      usable, lowest, MarksOf(bucket, mark_above, tables), _CMP_GT_OQ);
+  const __mmask16 under = _mm512_mask_cmp_ps_mask(
+      usable, highest, MarksOf(bucket, mark_below, tables), _CMP_LT_OQ);
+  const __mmask16 beyond = _mm512_cmp_ps_mask(lowest, tables.last_threshold, _CMP_GT_OQ);
+  const __mmask16 one_bucket = _mm512_cmpeq_epi32_mask(bucket, BucketsOf(highest, tables));
+  decided = static_cast<__mmask16>((one_bucket & (none | above | under)) | beyond);
+  const __m512i counts = _mm512_mask_add_epi32(below, above, below, _mm512_set1_epi32(1));
+  return _mm512_mask_mov_epi32(counts, beyond, tables.last_count);
+}
+
+// The values of sixteen counts, at most the last.
+template <bool kEven>
+[[NEPHRAX_AVX512]] __m512 ValuesOf(__m512i counts, const VectorTables& tables) {
+  const __m512i held = _mm512_min_epu32(counts, tables.last);
+  if constexpr (kEven) {
+    return _mm512_add_ps(tables.value_start,
+                         _mm512_mul_ps(_mm512_cvtepi32_ps(held), tables.value_step));
+  } else {
+    return _mm512_i32gather_ps(held, tables.values, sizeof(float));
   }
 }
 
-// The first pass over `size` pixels of `next`, from column `offset` of the stretch on, beside the
-// second pass over `previous`.
+// Corrects the pixels of `valid` among the sixteen from `pixels` on, at columns `offset`...
+// of the stretch, and returns those it leaves to the portable code.
+template <typename Count, bool kGlint, bool kEven>
+[[NEPHRAX_AVX512]] __mmask16 CorrectSixteen(Count* pixels, __mmask16 valid, __m512d offsets,
+                                            const StretchVectors& stretch,
+                                            const VectorTables& tables) {
+  const __m512i counts = LoadSixteen(pixels, valid);
+  const EightFactors low = FactorsOfEight<kGlint>(stretch, offsets);
+  const EightFactors high =
+      FactorsOfEight<kGlint>(stretch, _mm512_add_pd(offsets, _mm512_set1_pd(kHalfLanes)));
+  __mmask16 decided;
+  const __m512i corrected = CountsOfEstimates<kEven>(
+      EstimatedQuotients<kGlint>(ValuesOf<kEven>(counts, tables), low, high), tables, decided);
+  const auto kept = static_cast<__mmask16>(
+      ~valid | _mm512_cmpeq_epi32_mask(counts, tables.no_data) | Joined(low.night, high.night));
+  const auto known = static_cast<__mmask16>(decided & ~Joined(low.undecided, high.undecided));
+  StoreSixteen(pixels, static_cast<__mmask16>(~kept & known), corrected);
+  return static_cast<__mmask16>(~kept & ~known);
+}
+
+// The pixels of `mask` among the sixteen from column `offset` of the stretch on, by the portable
+// code.
 template <typename Count>
-[[NEPHRAX_AVX512, gnu::flatten]] void OverlappedPasses(
-    int32_t offset, int32_t size, const LineSamples& samples, const Stretch& stretch,
-    const VectorCorrection& tables, const CountLookup& lookup, QuotientChunk<Count>& next,
-    QuotientChunk<Count>& previous) {
-  next.groups = (size + kLanes - 1) / kLanes;
-  const __m512d span = _mm512_set1_pd(stretch.span);
-  __m512d offsets = _mm512_add_pd(_mm512_set1_pd(offset), _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7));
-  for (int32_t group = 0; group < std::max(next.groups, previous.groups); ++group) {
-    if (group < next.groups) {
-      const int32_t left = size - group * kLanes;
-      const auto valid = static_cast<__mmask8>(left >= kLanes ? 0xff : (1 << left) - 1);
-      QuotientsOfGroup(group, valid, {offsets, _mm512_sub_pd(span, offsets)}, samples, stretch,
-                       tables, next);
+void CorrectUndecided(std::span<Count> row, unsigned mask, int32_t offset,
+                      const LineSamples& samples, const Stretch& stretch,
+                      const CountCorrection& correction) {
+  Count* pixels = row.data() + stretch.start + offset;
+  for (int32_t k = 0; mask >> k != 0; ++k) {
+    if ((mask >> k & 1) != 0)
+      pixels[k] = CorrectedCount(pixels[k], FactorAt(samples, stretch, offset + k), correction);
+  }
+}
+
+constexpr int32_t kGroupsPerChunk = kChunk / kLanes;
+
+// One stretch, sixteen pixels at a time. The pixels left undecided are corrected after each
+// chunk of groups: a branch on them in the same loop would wait for the whole computation of its
+// group, and each misprediction would throw away the work begun on the next groups.
+template <typename Count, bool kGlint, bool kEven>
+[[NEPHRAX_AVX512, gnu::flatten]] void CorrectStretch(std::span<Count> row,
+                                                     const LineSamples& samples,
+                                                     const Stretch& stretch,
+                                                     const VectorTables& tables,
+                                                     const CountCorrection& correction) {
+  const StretchVectors vectors = StretchVectorsOf(samples, stretch);
+  Count* pixels = row.data() + stretch.start;
+  __m512d offsets = _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7);
+  std::array<uint16_t, kGroupsPerChunk> undecided;
+  for (int32_t chunk = 0; chunk < stretch.span; chunk += kChunk) {
+    const int32_t chunk_end = std::min(stretch.span, chunk + kChunk);
+    for (int32_t offset = chunk; offset < chunk_end; offset += kLanes) {
+      const int32_t left = chunk_end - offset;
+      const auto valid = static_cast<__mmask16>(left >= kLanes ? 0xffff : (1 << left) - 1);
+      undecided[static_cast<size_t>((offset - chunk) / kLanes)] =
+          CorrectSixteen<Count, kGlint, kEven>(pixels + offset, valid, offsets, vectors, tables);
       offsets = _mm512_add_pd(offsets, _mm512_set1_pd(kLanes));
     }
-    if (group < previous.groups) CountsOfGroup(group, previous, tables, lookup);
+    for (int32_t offset = chunk; offset < chunk_end; offset += kLanes) {
+      CorrectUndecided(row, undecided[static_cast<size_t>((offset - chunk) / kLanes)], offset,
+                       samples, stretch, correction);
+    }
   }
-  previous.groups = 0;
 }
 
+// CorrectStretch with the kernel's choices made at compile time.
 template <typename Count>
-[[NEPHRAX_AVX512, gnu::flatten]] void FinishCounts(const QuotientChunk<Count>& chunk,
-                                                   const VectorCorrection& tables,
-                                                   const CountLookup& lookup) {
-  for (int32_t group = 0; group < chunk.groups; ++group)
-    CountsOfGroup(group, chunk, tables, lookup);
+using StretchKernel = void (*)(std::span<Count>, const LineSamples&, const Stretch&,
+                               const VectorTables&, const CountCorrection&);
+
+template <typename Count>
+StretchKernel<Count> StretchKernelFor(bool glint, bool even) {
+  if (glint) return even ? CorrectStretch<Count, true, true> : CorrectStretch<Count, true, false>;
+  return even ? CorrectStretch<Count, false, true> : CorrectStretch<Count, false, false>;
 }
 
 template <typename Count>
 void CorrectLineVector(std::span<Count> row, const LineSamples& samples,
                        const CountCorrection& correction) {
-  const VectorCorrection tables = VectorCorrectionOf(correction);
-  std::array<QuotientChunk<Count>, 2> chunks;
-  size_t next = 0;
+  const VectorTables tables = VectorTablesOf(correction);
+  const StretchKernel<Count> kernel =
+      StretchKernelFor<Count>(!samples.glint.empty(), IsEven(correction));
   ForEachStretch(static_cast<int32_t>(row.size()), samples.step, [&](const Stretch& stretch) {
-    for (int32_t offset = 0; offset < stretch.span; offset += kChunk) {
-      chunks[next].pixels = row.data() + stretch.start + offset;
-      OverlappedPasses(offset, std::min(kChunk, stretch.span - offset), samples, stretch, tables,
-                       correction.lookup, chunks[next], chunks[1 - next]);
-      next = 1 - next;
+    if (!WithinCosineRange(samples.sun, stretch) || !WithinCosineRange(samples.glint, stretch)) {
+      CorrectStretchPortable(row, samples, stretch, correction);
+    } else {
+      kernel(row, samples, stretch, tables, correction);
     }
   });
-  FinishCounts(chunks[1 - next], tables, correction.lookup);
+}
+
+// The values in float when every one lies where its estimates' error bounds hold; else none.
+std::vector<float> SingleValuesOf(const std::vector<double>& values) {
+  const bool within = std::all_of(values.begin(), values.end(), [](double v) {
+    return v == 0 || (std::fabs(v) >= kSmallestSingleValue && std::fabs(v) <= kLargestSingleValue);
+  });
+  if (!within) return {};
+  return {values.begin(), values.end()};
+}
+
+// The error EvenValues allows, relative to the value.
+constexpr double kEvenValueError = 0x1p-22;
+
+// The straight line through the first and the last value, when it stays within kEvenValueError
+// of every value.
+std::optional<EvenValues> EvenValuesOf(const std::vector<double>& values) {
+  if (values.size() < 2) return std::nullopt;
+  const auto last = static_cast<double>(values.size() - 1);
+  const EvenValues even{static_cast<float>(values.front()),
+                        static_cast<float>((values.back() - values.front()) / last)};
+  for (size_t count = 0; count < values.size(); ++count) {
+    const double estimate = even.ValueOf(static_cast<int32_t>(count));
+    if (!(std::fabs(estimate - values[count]) <= kEvenValueError * std::fabs(values[count])))
+      return std::nullopt;
+  }
+  return even;
 }
 
 }  // namespace
+
+CountCorrection::CountCorrection(const Calibration& calibration, const ChannelSettings& channel,
+                                 int32_t no_data_count)
+    : last(calibration.last), lookup(calibration, channel), no_data(no_data_count) {
+  for (int32_t count = 0; count <= last; ++count)
+    values.push_back(ValueOfCount(calibration, channel, count));
+  single_values = SingleValuesOf(values);
+  if (!single_values.empty()) even_values = EvenValuesOf(values);
+}
 
 LineKernel FastestLineKernel() {
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
@@ -335,8 +470,9 @@ LineKernel FastestLineKernel() {
 template <typename Count>
 void CorrectLine(std::span<Count> row, const LineSamples& samples,
                  const CountCorrection& correction, LineKernel kernel) {
-  // The vector lookup works from the buckets, which odd tables lack.
-  if (kernel == LineKernel::kAvx512 && correction.lookup.HasBuckets()) {
+  // The vector lookup works from the buckets, which odd tables lack, and from the values in float.
+  if (kernel == LineKernel::kAvx512 && correction.lookup.HasBuckets() &&
+      !correction.single_values.empty()) {
     CorrectLineVector(row, samples, correction);
   } else {
     CorrectLinePortable(row, samples, correction);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -11,10 +12,26 @@
 
 namespace nephrax {
 
+// The values of a straight table in single precision: start + count * step, with float
+// operations, lies within 2^-22 of the value of every count (relative; exactly 0 for 0).
+struct EvenValues {
+  float start;
+  float step;
+
+  float ValueOf(int32_t count) const { return start + static_cast<float>(count) * step; }
+};
+
 // Everything that turns a count and its factor into the corrected count.
 struct CountCorrection {
+  // Throws std::bad_alloc.
+  CountCorrection(const Calibration& calibration, const ChannelSettings& channel, int32_t no_data);
+
   int32_t last;                // the calibration table's last count
   std::vector<double> values;  // ValueOfCount of every count 0..last
+  // The values rounded to float, for the vector kernel; empty when one of them lies beyond the
+  // range in which its error bounds hold.
+  std::vector<float> single_values;
+  std::optional<EvenValues> even_values;  // only with single_values
   CountLookup lookup;
   int32_t no_data;  // the count that marks missing data, or -1
 };
@@ -29,7 +46,7 @@ struct LineSamples {
 // The ways CorrectLine can do its work, all with the same counts.
 enum class LineKernel {
   kPortable,
-  kAvx512,  // eight pixels at a time; only on processors with AVX-512 (F, VL, DQ and BW)
+  kAvx512,  // sixteen pixels at a time; only on processors with AVX-512 (F, VL, DQ and BW)
 };
 
 // The fastest kernel the processor runs.

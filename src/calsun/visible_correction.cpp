@@ -199,17 +199,15 @@ bool CorrectVisibleImage(const ControlBlock& block, const Calibration& calibrati
   if (channel.tbb || calibration.first < 0 || calibration.first > calibration.last) return false;
   try {
     const SamplePlan plan = PlanSamples(image.width);
-    CountCorrection correction{calibration.last, {}, CountLookup(calibration, channel), -1};
-    for (int32_t count = 0; count <= calibration.last; ++count)
-      correction.values.push_back(ValueOfCount(calibration, channel, count));
     if (!image.counts16.empty()) {
       if (!HoldsImage(image.counts16, image)) return false;
-      correction.no_data = kNoDataCount16;
+      const CountCorrection correction(calibration, channel, kNoDataCount16);
       CorrectImage<uint16_t>(block, satellite, correction, plan, image.counts16, image.width,
                              image.height, image.stride);
     } else {
       if (!HoldsImage(image.counts8, image)) return false;
-      if (block.HasFlag(kNoDataFlag)) correction.no_data = 255;
+      const CountCorrection correction(calibration, channel,
+                                       block.HasFlag(kNoDataFlag) ? 255 : -1);
       CorrectImage<uint8_t>(block, satellite, correction, plan, image.counts8, image.width,
                             image.height, image.stride);
     }

@@ -356,6 +356,42 @@ Calibration DenseAlbedoTable(int32_t last) {
   return calibration;
 }
 
+// Values whose every other gap is twice as wide (0, 1, 3, 4, 6, 7, ...): twice a value lands on
+// the halfway point of a wide gap every second count, so a factor of 0.5 makes ties.
+Calibration SteppedTable(int32_t last) {
+  Calibration calibration{0, last, {}};
+  for (int32_t count = 0; count <= last; ++count)
+    calibration.values.push_back(static_cast<float>(count + count / 2));
+  return calibration;
+}
+
+// An albedo ramp scaled by `scale`, beyond the range the vector kernel estimates in.
+Calibration ScaledAlbedoTable(int32_t last, float scale) {
+  Calibration calibration{0, last, {}};
+  for (int32_t count = 0; count <= last; ++count)
+    calibration.values.push_back(scale * static_cast<float>(count) / static_cast<float>(last));
+  return calibration;
+}
+
+// Sources 0.01..0.02 and, above them, pairs of values whose halfway points lie within a few
+// parts in ten million of the sources divided by 0.3: under the floor's factor the quotients of
+// the sources hug the thresholds, closer than a single-precision estimate can tell.
+Calibration HuggingTable(int32_t sources) {
+  Calibration calibration{0, 3 * sources - 1, {}};
+  std::mt19937 random(5);
+  std::uniform_real_distribution<double> nudge(-3e-7, 3e-7);
+  std::vector<float> pairs;
+  for (int32_t i = 0; i < sources; ++i) {
+    const double source = 0.01 + 0.01 * i / sources;
+    calibration.values.push_back(static_cast<float>(source));
+    const double target = static_cast<float>(source) / 0.3 * (1 + nudge(random));
+    pairs.push_back(static_cast<float>(target * (1 - 1e-4)));
+    pairs.push_back(static_cast<float>(target * (1 + 1e-4)));
+  }
+  calibration.values.insert(calibration.values.end(), pairs.begin(), pairs.end());
+  return calibration;
+}
+
 struct LineCase {
   std::string name;
   Calibration calibration;
@@ -374,15 +410,11 @@ class CorrectLineTest
 
   // Corrects `rows` random rows of `width` counts over `samples` random sample cosines drawn
   // from `cosines`, with every kernel's result compared to the plain one.
-  template <typename Count>
-  void ExpectPlainCounts(int32_t width, int32_t step, int rows,
-                         std::uniform_real_distribution<double> cosines) {
+  template <typename Count, typename Cosines>
+  void ExpectPlainCounts(int32_t width, int32_t step, int rows, Cosines cosines) {
     const LineCase& c = std::get<1>(GetParam());
     const int32_t no_data = c.sixteen_bit ? kNoDataCount16 : 255;
-    CountCorrection correction{c.calibration.last, {}, CountLookup(c.calibration, channel_),
-                               no_data};
-    for (int32_t count = 0; count <= c.calibration.last; ++count)
-      correction.values.push_back(ValueOfCount(c.calibration, channel_, count));
+    const CountCorrection correction(c.calibration, channel_, no_data);
     // Counts beyond the table's last are held at it; 16-bit ones run up to the no-data count.
     std::uniform_int_distribution<int32_t> counts(0, c.sixteen_bit ? c.calibration.last + 40 : 255);
     const auto samples = static_cast<size_t>(width / step + 2);
@@ -410,9 +442,27 @@ class CorrectLineTest
     for (int32_t width = 1; width <= 17; ++width) ExpectPlainCounts<Count>(width, 10, 20, daylight);
     ExpectPlainCounts<Count>(333, 10, 10, daylight);
     ExpectPlainCounts<Count>(1203, 24, 4, daylight);
-    // Factors of exactly 2 and 4 put the quotients on the ties between counts.
+    // A low sun, whose factor is the floor's 0.3 exactly.
+    ExpectPlainCounts<Count>(1203, 24, 4, std::uniform_real_distribution<double>(0.05, 0.25));
+    // Samples of opposite signs: the middle of each stretch lies exactly on the horizon.
+    bool rising = false;
+    ExpectPlainCounts<Count>(200, 10, 2, [&rising](std::mt19937&) {
+      rising = !rising;
+      return rising ? 0.7 : -0.7;
+    });
+    // Stretches longer than the vector kernel's chunk of pixels.
+    ExpectPlainCounts<Count>(1203, 300, 2, daylight);
+    // Factors of exactly 2 and 4 put the quotients on the ties between counts; so does a factor
+    // of 0.5 with the stepped table. Cosines beyond -1..1 leave the vector kernel's estimate.
     ExpectPlainCounts<Count>(101, 10, 4, std::uniform_real_distribution<double>(2, 2));
     ExpectPlainCounts<Count>(101, 10, 4, std::uniform_real_distribution<double>(4, 4));
+    ExpectPlainCounts<Count>(101, 10, 4, std::uniform_real_distribution<double>(0.5, 0.5));
+    // Cosines within a hair of the horizon, the floor and the glint threshold, where only the
+    // exact computation can tell the side.
+    for (const double threshold : {0.0, 0.3, 0.6}) {
+      ExpectPlainCounts<Count>(
+          203, 10, 4, std::uniform_real_distribution<double>(threshold - 1e-15, threshold + 1e-15));
+    }
   }
 
   ChannelSettings channel_;
@@ -440,7 +490,12 @@ INSTANTIATE_TEST_SUITE_P(
             LineCase{"WholeNumbers16", WholeNumberTable(5, 700), true, false},
             LineCase{"WholeNumbers8", WholeNumberTable(3, 200), false, false},
             LineCase{"Dense16", DenseAlbedoTable(1023), true, false},
-            LineCase{"Dense8Glint", DenseAlbedoTable(255), false, true})),
+            LineCase{"Dense8Glint", DenseAlbedoTable(255), false, true},
+            LineCase{"Stepped16Glint", SteppedTable(900), true, true},
+            LineCase{"Hugging16", HuggingTable(300), true, false},
+            LineCase{"Hugging8Glint", HuggingTable(85), false, true},
+            LineCase{"Minute16", ScaledAlbedoTable(1023, 1e-35F), true, false},
+            LineCase{"Huge8Glint", ScaledAlbedoTable(255, 1e35F), false, true})),
     [](const auto& info) {
       return std::string(std::get<0>(info.param) == LineKernel::kPortable ? "Portable" : "Avx512") +
              std::get<1>(info.param).name;
