@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 #include <span>
-#include <utility>
 
 #include "calsun/display_tables.h"
 
@@ -57,50 +56,39 @@ uint32_t MarkBelow(const BucketGrid& grid, size_t bucket, double threshold) {
   return grid.Mark(bucket, low + 1) >= rounded ? static_cast<uint32_t>(low) : kUndecided;
 }
 
-// The most marks between which the thresholds of an even grid may lie: every value between them
-// is left to the exact computation.
-constexpr int32_t kMostEvenMarks = 64;
+// The widest band, as a share of the spacing, the thresholds of an even grid may lie in: every
+// value within it is left to the exact computation.
+constexpr double kWidestEvenBand = 1.0 / 64;
 
-// The marks of `bucket` just below and just above `value`: the last at or below it and the first
-// at or above it, searched among the marks of the bucket and of its two neighbours.
-std::pair<int32_t, int32_t> EnclosingMarks(const BucketGrid& grid, size_t bucket, float value) {
-  int32_t low = -BucketGrid::kMarksPerBucket;
-  int32_t high = 2 * BucketGrid::kMarksPerBucket;
-  while (high - low > 1) {
-    const int32_t middle = (low + high) / 2;
-    if (grid.Mark(bucket, middle) <= value) {
-      low = middle;
-    } else {
-      high = middle;
-    }
-  }
-  return {low, grid.Mark(bucket, low) == value ? low : high};
-}
-
-// The even grid of `thresholds`, when each lies in its own bucket within kMostEvenMarks marks
-// shared by all; thresholds are spaced so evenly when the table is a straight line.
+// The even grid of `thresholds`, when each lies in its own bucket and all within a narrow band
+// along a straight line; thresholds lie so when the table is a straight line.
 std::optional<EvenThresholds> EvenThresholdsOf(const std::vector<double>& thresholds) {
   const size_t count = thresholds.size();
   if (count < 2 || count >= kMostBuckets) return std::nullopt;
-  const double low = NearestFloat(thresholds.front());
-  const double spacing = (NearestFloat(thresholds.back()) - low) / static_cast<double>(count - 1);
+  const float low = NearestFloat(thresholds.front());
+  const double spacing = (NearestFloat(thresholds.back()) - double{low}) /
+                         static_cast<double>(count - 1);
   if (!(spacing > 0) || !std::isfinite(spacing)) return std::nullopt;
   // Each threshold in the middle of its bucket.
   EvenThresholds even{{static_cast<float>(low - spacing / 2), static_cast<float>(1 / spacing),
-                       static_cast<float>(count - 1),
-                       static_cast<float>(spacing / BucketGrid::kMarksPerBucket)},
-                      BucketGrid::kMarksPerBucket,
-                      0};
+                       static_cast<float>(count - 1), 0},
+                      static_cast<float>(spacing), low, low};
+  double widest = 0;
   for (size_t j = 0; j < count; ++j) {
     const float threshold = NearestFloat(thresholds[j]);
     if (even.grid.BucketOf(threshold) != j) return std::nullopt;
-    const auto [below, above] = EnclosingMarks(even.grid, j, threshold);
-    if (!(even.grid.Mark(j, below) <= threshold && even.grid.Mark(j, above) >= threshold))
-      return std::nullopt;
-    even.low_mark = std::min(even.low_mark, below);
-    even.high_mark = std::max(even.high_mark, above);
+    widest = std::max(widest, std::fabs(double{threshold} - even.Low(j)));
   }
-  if (even.high_mark - even.low_mark > kMostEvenMarks) return std::nullopt;
+  // Twice the widest distance, and a few units in the last place, cover the rounding of the
+  // lines' own points; the loop below makes sure.
+  const double half_band = 2 * widest + 0x1p-22 * std::fabs(NearestFloat(thresholds.back()));
+  if (2 * half_band > kWidestEvenBand * spacing) return std::nullopt;
+  even.low_start = static_cast<float>(low - half_band);
+  even.high_start = static_cast<float>(low + half_band);
+  for (size_t j = 0; j < count; ++j) {
+    const float threshold = NearestFloat(thresholds[j]);
+    if (!(even.Low(j) <= threshold && threshold <= even.High(j))) return std::nullopt;
+  }
   return even;
 }
 

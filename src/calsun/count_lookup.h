@@ -71,12 +71,17 @@ constexpr uint32_t kNoThreshold = kMarkMask;
 constexpr uint32_t kUndecided = kMarkMask - 1;
 
 // Thresholds evenly spaced within float precision, as a straight table gives: on a grid of one
-// bucket per threshold, threshold j lies in bucket j, between the same two marks of every bucket.
-// A lookup then needs no table: bucket b holds first + b counts below its threshold.
+// bucket per threshold, threshold j lies in bucket j, between two floats on parallel lines, Low(j)
+// and High(j). A lookup then needs no table: bucket b holds first + b counts below its threshold.
 struct EvenThresholds {
   BucketGrid grid;
-  int32_t low_mark;   // Mark(b, low_mark) <= the float of threshold b, for every b
-  int32_t high_mark;  // Mark(b, high_mark) >= the float of threshold b, for every b
+  float step;  // the spacing of the thresholds
+  float low_start;
+  float high_start;
+
+  // Each a single rounding, as the vector kernels compute them.
+  float Low(size_t bucket) const { return std::fma(static_cast<float>(bucket), step, low_start); }
+  float High(size_t bucket) const { return std::fma(static_cast<float>(bucket), step, high_start); }
 };
 
 // The float nearest `value` within the float range; beyond it, the infinity on its side. Like any

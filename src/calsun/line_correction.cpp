@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 
 #include "calsun/display_tables.h"
@@ -97,12 +98,12 @@ void CorrectLinePortable(std::span<Count> row, const LineSamples& samples,
 //
 // Each quotient value / factor is first estimated in single precision, sixteen pixels at a time:
 // the interpolations as the start sample plus the column times the rise per column (with the
-// cosines within -1..1, within 2^-49 of the exact interpolations), the value and the factor
-// rounded to float, the factor's reciprocal from the processor's estimate refined by one Newton
-// step, and the products rounded to float. These roundings keep the estimate within 7 * 2^-24
-// (less than 2^-20) of the quotient the portable kernel computes, and the estimate widened by
-// kWidening on both sides holds that quotient. When the whole interval lies
-// in one bucket on one side of its threshold, the count of the exact quotient is known
+// cosines within -1..1, within 2^-49 of the exact interpolations), the value rounded to float
+// (or a straight table's value, within 2^-22), the factor rounded to float, its reciprocal from
+// the processor's estimate refined by one Newton step, and the products rounded to float. These
+// roundings keep the estimate within 10 * 2^-24 of the quotient the portable kernel computes, and
+// the estimate widened by kWidening on both sides holds that quotient. When the whole interval
+// lies in one bucket on one side of its threshold, the count of the exact quotient is known
 // (CountLookup explains why). Pixels the estimate cannot decide are worked out by the portable
 // kernel's own code: an interval holding a threshold or a bucket's edge, and factors too near
 // the horizon, the floor or the glint threshold to tell which side they lie on.
@@ -114,13 +115,23 @@ constexpr int32_t kHalfLanes = kLanes / 2;
 // Interpolated cosines this close to a threshold they are compared with, far beyond their error,
 // are left to the portable code.
 constexpr double kUndecidedNear = 0x1p-40;
-// The relative widening of a quotient's estimate: twice 2^-20, which leaves room for the rounding
-// of the widening itself.
-constexpr float kWidening = 0x1p-19F;
+// The relative widening of a quotient's estimate: 16 * 2^-24, beyond its error bound by more than
+// the rounding of the widening itself.
+constexpr float kWidening = 0x1p-20F;
 // Table values within this range of magnitudes (and zero) keep their relative rounding errors,
 // and their quotients keep theirs, in single precision.
 constexpr double kSmallestSingleValue = 0x1p-100;
 constexpr double kLargestSingleValue = 0x1p100;
+
+// The kernel's choices: glint dimming, a straight table's values and thresholds computed instead
+// of gathered, and a stretch whose factors may come near the horizon, the floor or the glint
+// threshold, which must be checked pixel by pixel (elsewhere every pixel is in daylight).
+template <bool kGlintOn, bool kEven, bool kNear>
+struct Variant {
+  static constexpr bool kGlint = kGlintOn;
+  static constexpr bool kEvenTable = kEven;
+  static constexpr bool kNearThresholds = kNear;
+};
 
 // The tables of CountCorrection and its lookup, in every lane: the gathered tables, or for a
 // straight table the even values and thresholds.
@@ -130,8 +141,9 @@ struct VectorTables {
   __m512 value_start;
   __m512 value_step;
   __m512i first;
-  __m512i low_mark;
-  __m512i high_mark;
+  __m512 threshold_step;
+  __m512 low_start;
+  __m512 high_start;
   __m512i last;
   __m512i no_data;
   __m512i last_count;
@@ -151,15 +163,17 @@ bool IsEven(const CountCorrection& correction) {
   const CountLookup& lookup = correction.lookup;
   const bool even = IsEven(correction);
   const EvenValues values = even ? *correction.even_values : EvenValues{0, 0};
-  const EvenThresholds thresholds = even ? *lookup.Even() : EvenThresholds{lookup.Grid(), 0, 0};
+  const EvenThresholds thresholds =
+      even ? *lookup.Even() : EvenThresholds{lookup.Grid(), 0, 0, 0};
   const BucketGrid& grid = thresholds.grid;
   return {correction.single_values.data(),
           lookup.Buckets().data(),
           _mm512_set1_ps(values.start),
           _mm512_set1_ps(values.step),
           _mm512_set1_epi32(lookup.FirstCount()),
-          _mm512_set1_epi32(thresholds.low_mark),
-          _mm512_set1_epi32(thresholds.high_mark),
+          _mm512_set1_ps(thresholds.step),
+          _mm512_set1_ps(thresholds.low_start),
+          _mm512_set1_ps(thresholds.high_start),
           _mm512_set1_epi32(correction.last),
           _mm512_set1_epi32(correction.no_data),
           _mm512_set1_epi32(lookup.LastCount()),
@@ -231,17 +245,19 @@ struct EightFactors {
   __mmask8 undecided;
 };
 
-template <bool kGlint>
+template <typename Variant>
 [[NEPHRAX_AVX512]] EightFactors FactorsOfEight(const StretchVectors& stretch, __m512d offsets) {
   const __m512d f = _mm512_fmadd_pd(stretch.sun_slope, offsets, stretch.sun_start);
-  EightFactors factors{_mm512_max_pd(f, _mm512_set1_pd(kSunFloor)), _mm512_set1_pd(1),
-                       _mm512_cmp_pd_mask(f, _mm512_setzero_pd(), _CMP_LT_OQ),
-                       static_cast<__mmask8>(NearThreshold(f, 0) | NearThreshold(f, kSunFloor))};
-  if constexpr (kGlint) {
+  EightFactors factors{_mm512_max_pd(f, _mm512_set1_pd(kSunFloor)), _mm512_set1_pd(1), 0, 0};
+  if constexpr (Variant::kNearThresholds) {
+    factors.night = _mm512_cmp_pd_mask(f, _mm512_setzero_pd(), _CMP_LT_OQ);
+    factors.undecided = NearThreshold(f, 0) | NearThreshold(f, kSunFloor);
+  }
+  if constexpr (Variant::kGlint) {
     const __m512d g = _mm512_fmadd_pd(stretch.glint_slope, offsets, stretch.glint_start);
     const __mmask8 near = _mm512_cmp_pd_mask(g, _mm512_set1_pd(kGlintThreshold), _CMP_GT_OQ);
     factors.divisor = _mm512_mask_sub_pd(factors.divisor, near, _mm512_set1_pd(kGlintBase), g);
-    factors.undecided |= NearThreshold(g, kGlintThreshold);
+    if constexpr (Variant::kNearThresholds) factors.undecided |= NearThreshold(g, kGlintThreshold);
   }
   return factors;
 }
@@ -252,7 +268,7 @@ template <bool kGlint>
 }
 
 [[NEPHRAX_AVX512]] __mmask16 Joined(__mmask8 low, __mmask8 high) {
-  return static_cast<__mmask16>(low | (high << kHalfLanes));
+  return _mm512_kunpackb(high, low);
 }
 
 // BucketOf for sixteen values, with the same operations.
@@ -264,7 +280,7 @@ template <bool kGlint>
 }
 
 // The estimates of value / factor for sixteen values.
-template <bool kGlint>
+template <typename Variant>
 [[NEPHRAX_AVX512]] __m512 EstimatedQuotients(__m512 values, const EightFactors& low,
                                              const EightFactors& high) {
   const __m512 factors = Joined(low.sun, high.sun);
@@ -273,7 +289,8 @@ template <bool kGlint>
   reciprocals =
       _mm512_fmadd_ps(reciprocals, _mm512_fnmadd_ps(factors, reciprocals, one), reciprocals);
   __m512 quotients = _mm512_mul_ps(values, reciprocals);
-  if constexpr (kGlint) quotients = _mm512_mul_ps(quotients, Joined(low.divisor, high.divisor));
+  if constexpr (Variant::kGlint)
+    quotients = _mm512_mul_ps(quotients, Joined(low.divisor, high.divisor));
   return quotients;
 }
 
@@ -284,7 +301,7 @@ template <bool kGlint>
 }
 
 // The counts of sixteen quotient estimates, in the lanes returned in `decided`.
-template <bool kEven>
+template <typename Variant>
 [[NEPHRAX_AVX512]] __m512i CountsOfEstimates(__m512 quotients, const VectorTables& tables,
                                              __mmask16& decided) {
   const __m512 down = _mm512_mul_ps(quotients, _mm512_set1_ps(1 - kWidening));
@@ -293,26 +310,27 @@ template <bool kEven>
   const __m512 highest = _mm512_max_ps(down, up);
   const __m512i bucket = BucketsOf(lowest, tables);
   __m512i below;
-  __m512i mark_below;
-  __m512i mark_above;
   __mmask16 none = 0;
-  __mmask16 usable = 0xffff;
-  if constexpr (kEven) {
+  __mmask16 above;
+  __mmask16 under;
+  if constexpr (Variant::kEvenTable) {
     below = _mm512_add_epi32(tables.first, bucket);
-    mark_below = tables.low_mark;
-    mark_above = tables.high_mark;
+    const __m512 line = _mm512_cvtepi32_ps(bucket);
+    above = _mm512_cmp_ps_mask(
+        lowest, _mm512_fmadd_ps(line, tables.threshold_step, tables.high_start), _CMP_GT_OQ);
+    under = _mm512_cmp_ps_mask(
+        highest, _mm512_fmadd_ps(line, tables.threshold_step, tables.low_start), _CMP_LT_OQ);
   } else {
     const __m512i word = _mm512_i32gather_epi32(bucket, tables.buckets, sizeof(CountBucket));
     below = _mm512_srli_epi32(word, BucketGrid::kMarkBits);
-    mark_below = _mm512_and_si512(word, _mm512_set1_epi32(kMarkMask));
-    mark_above = _mm512_add_epi32(mark_below, _mm512_set1_epi32(1));
-    none = _mm512_cmpeq_epi32_mask(mark_below, _mm512_set1_epi32(kNoThreshold));
-    usable = _mm512_cmplt_epu32_mask(mark_below, _mm512_set1_epi32(kUndecided));
+    const __m512i mark = _mm512_and_si512(word, _mm512_set1_epi32(kMarkMask));
+    none = _mm512_cmpeq_epi32_mask(mark, _mm512_set1_epi32(kNoThreshold));
+    const __mmask16 usable = _mm512_cmplt_epu32_mask(mark, _mm512_set1_epi32(kUndecided));
+    above = _mm512_mask_cmp_ps_mask(
+        usable, lowest, MarksOf(bucket, _mm512_add_epi32(mark, _mm512_set1_epi32(1)), tables),
+        _CMP_GT_OQ);
+    under = _mm512_mask_cmp_ps_mask(usable, highest, MarksOf(bucket, mark, tables), _CMP_LT_OQ);
   }
-  const __mmask16 above = _mm512_mask_cmp_ps_mask(
-      usable, lowest, MarksOf(bucket, mark_above, tables), _CMP_GT_OQ);
-  const __mmask16 under = _mm512_mask_cmp_ps_mask(
-      usable, highest, MarksOf(bucket, mark_below, tables), _CMP_LT_OQ);
   const __mmask16 beyond = _mm512_cmp_ps_mask(lowest, tables.last_threshold, _CMP_GT_OQ);
   const __mmask16 one_bucket = _mm512_cmpeq_epi32_mask(bucket, BucketsOf(highest, tables));
   decided = static_cast<__mmask16>((one_bucket & (none | above | under)) | beyond);
@@ -321,12 +339,11 @@ template <bool kEven>
 }
 
 // The values of sixteen counts, at most the last.
-template <bool kEven>
+template <typename Variant>
 [[NEPHRAX_AVX512]] __m512 ValuesOf(__m512i counts, const VectorTables& tables) {
   const __m512i held = _mm512_min_epu32(counts, tables.last);
-  if constexpr (kEven) {
-    return _mm512_add_ps(tables.value_start,
-                         _mm512_mul_ps(_mm512_cvtepi32_ps(held), tables.value_step));
+  if constexpr (Variant::kEvenTable) {
+    return _mm512_fmadd_ps(_mm512_cvtepi32_ps(held), tables.value_step, tables.value_start);
   } else {
     return _mm512_i32gather_ps(held, tables.values, sizeof(float));
   }
@@ -334,17 +351,17 @@ template <bool kEven>
 
 // Corrects the pixels of `valid` among the sixteen from `pixels` on, at columns `offset`...
 // of the stretch, and returns those it leaves to the portable code.
-template <typename Count, bool kGlint, bool kEven>
+template <typename Count, typename Variant>
 [[NEPHRAX_AVX512]] __mmask16 CorrectSixteen(Count* pixels, __mmask16 valid, __m512d offsets,
                                             const StretchVectors& stretch,
                                             const VectorTables& tables) {
   const __m512i counts = LoadSixteen(pixels, valid);
-  const EightFactors low = FactorsOfEight<kGlint>(stretch, offsets);
+  const EightFactors low = FactorsOfEight<Variant>(stretch, offsets);
   const EightFactors high =
-      FactorsOfEight<kGlint>(stretch, _mm512_add_pd(offsets, _mm512_set1_pd(kHalfLanes)));
+      FactorsOfEight<Variant>(stretch, _mm512_add_pd(offsets, _mm512_set1_pd(kHalfLanes)));
   __mmask16 decided;
-  const __m512i corrected = CountsOfEstimates<kEven>(
-      EstimatedQuotients<kGlint>(ValuesOf<kEven>(counts, tables), low, high), tables, decided);
+  const __m512i corrected = CountsOfEstimates<Variant>(
+      EstimatedQuotients<Variant>(ValuesOf<Variant>(counts, tables), low, high), tables, decided);
   const auto kept = static_cast<__mmask16>(
       ~valid | _mm512_cmpeq_epi32_mask(counts, tables.no_data) | Joined(low.night, high.night));
   const auto known = static_cast<__mmask16>(decided & ~Joined(low.undecided, high.undecided));
@@ -359,9 +376,9 @@ void CorrectUndecided(std::span<Count> row, unsigned mask, int32_t offset,
                       const LineSamples& samples, const Stretch& stretch,
                       const CountCorrection& correction) {
   Count* pixels = row.data() + stretch.start + offset;
-  for (int32_t k = 0; mask >> k != 0; ++k) {
-    if ((mask >> k & 1) != 0)
-      pixels[k] = CorrectedCount(pixels[k], FactorAt(samples, stretch, offset + k), correction);
+  for (; mask != 0; mask &= mask - 1) {
+    const int32_t k = std::countr_zero(mask);
+    pixels[k] = CorrectedCount(pixels[k], FactorAt(samples, stretch, offset + k), correction);
   }
 }
 
@@ -370,12 +387,10 @@ constexpr int32_t kGroupsPerChunk = kChunk / kLanes;
 // One stretch, sixteen pixels at a time. The pixels left undecided are corrected after each
 // chunk of groups: a branch on them in the same loop would wait for the whole computation of its
 // group, and each misprediction would throw away the work begun on the next groups.
-template <typename Count, bool kGlint, bool kEven>
-[[NEPHRAX_AVX512, gnu::flatten]] void CorrectStretch(std::span<Count> row,
-                                                     const LineSamples& samples,
-                                                     const Stretch& stretch,
-                                                     const VectorTables& tables,
-                                                     const CountCorrection& correction) {
+template <typename Count, typename Variant>
+[[NEPHRAX_AVX512]] void CorrectStretch(std::span<Count> row, const LineSamples& samples,
+                                       const Stretch& stretch, const VectorTables& tables,
+                                       const CountCorrection& correction) {
   const StretchVectors vectors = StretchVectorsOf(samples, stretch);
   Count* pixels = row.data() + stretch.start;
   __m512d offsets = _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7);
@@ -386,7 +401,7 @@ template <typename Count, bool kGlint, bool kEven>
       const int32_t left = chunk_end - offset;
       const auto valid = static_cast<__mmask16>(left >= kLanes ? 0xffff : (1 << left) - 1);
       undecided[static_cast<size_t>((offset - chunk) / kLanes)] =
-          CorrectSixteen<Count, kGlint, kEven>(pixels + offset, valid, offsets, vectors, tables);
+          CorrectSixteen<Count, Variant>(pixels + offset, valid, offsets, vectors, tables);
       offsets = _mm512_add_pd(offsets, _mm512_set1_pd(kLanes));
     }
     for (int32_t offset = chunk; offset < chunk_end; offset += kLanes) {
@@ -396,30 +411,78 @@ template <typename Count, bool kGlint, bool kEven>
   }
 }
 
-// CorrectStretch with the kernel's choices made at compile time.
-template <typename Count>
-using StretchKernel = void (*)(std::span<Count>, const LineSamples&, const Stretch&,
-                               const VectorTables&, const CountCorrection&);
+// The cosines a stretch interpolates between: the exact interpolations lie between its two
+// samples, within their rounding.
+struct CosineRange {
+  double low;
+  double high;
 
-template <typename Count>
-StretchKernel<Count> StretchKernelFor(bool glint, bool even) {
-  if (glint) return even ? CorrectStretch<Count, true, true> : CorrectStretch<Count, true, false>;
-  return even ? CorrectStretch<Count, false, true> : CorrectStretch<Count, false, false>;
+  // Whether an interpolation could lie at `threshold`, or too near to tell the side.
+  bool Reaches(double threshold) const {
+    return low - kUndecidedNear < threshold && threshold < high + kUndecidedNear;
+  }
+};
+
+CosineRange RangeOf(std::span<const double> samples, const Stretch& stretch) {
+  const auto [low, high] = std::minmax(samples[stretch.k], samples[stretch.k + 1]);
+  return {low, high};
+}
+
+// How a stretch is corrected.
+enum class StretchKind {
+  kBeyondEstimates,  // cosines beyond -1..1: by the portable code
+  kNight,            // the sun below the horizon all along: every pixel keeps its count
+  kClear,            // daylight all along, away from the floor and the glint threshold
+  kNearThresholds,   // each pixel checked against the horizon, the floor and the glint threshold
+};
+
+StretchKind KindOf(const LineSamples& samples, const Stretch& stretch) {
+  if (!WithinCosineRange(samples.sun, stretch) || !WithinCosineRange(samples.glint, stretch))
+    return StretchKind::kBeyondEstimates;
+  const CosineRange sun = RangeOf(samples.sun, stretch);
+  if (sun.high < -kUndecidedNear) return StretchKind::kNight;
+  const bool near = sun.Reaches(0) || sun.Reaches(kSunFloor) ||
+                    (!samples.glint.empty() &&
+                     RangeOf(samples.glint, stretch).Reaches(kGlintThreshold));
+  return near ? StretchKind::kNearThresholds : StretchKind::kClear;
+}
+
+// A whole line with the choices that hold for all of it.
+template <typename Count, bool kGlint, bool kEven>
+[[NEPHRAX_AVX512, gnu::flatten]] void CorrectLineOf(std::span<Count> row,
+                                                    const LineSamples& samples,
+                                                    const CountCorrection& correction) {
+  const VectorTables tables = VectorTablesOf(correction);
+  ForEachStretch(static_cast<int32_t>(row.size()), samples.step, [&](const Stretch& stretch) {
+    switch (KindOf(samples, stretch)) {
+      case StretchKind::kBeyondEstimates:
+        CorrectStretchPortable(row, samples, stretch, correction);
+        break;
+      case StretchKind::kNight:
+        break;
+      case StretchKind::kClear:
+        CorrectStretch<Count, Variant<kGlint, kEven, false>>(row, samples, stretch, tables,
+                                                              correction);
+        break;
+      case StretchKind::kNearThresholds:
+        CorrectStretch<Count, Variant<kGlint, kEven, true>>(row, samples, stretch, tables,
+                                                             correction);
+        break;
+    }
+  });
 }
 
 template <typename Count>
 void CorrectLineVector(std::span<Count> row, const LineSamples& samples,
                        const CountCorrection& correction) {
-  const VectorTables tables = VectorTablesOf(correction);
-  const StretchKernel<Count> kernel =
-      StretchKernelFor<Count>(!samples.glint.empty(), IsEven(correction));
-  ForEachStretch(static_cast<int32_t>(row.size()), samples.step, [&](const Stretch& stretch) {
-    if (!WithinCosineRange(samples.sun, stretch) || !WithinCosineRange(samples.glint, stretch)) {
-      CorrectStretchPortable(row, samples, stretch, correction);
-    } else {
-      kernel(row, samples, stretch, tables, correction);
-    }
-  });
+  const bool glint = !samples.glint.empty();
+  if (IsEven(correction)) {
+    glint ? CorrectLineOf<Count, true, true>(row, samples, correction)
+          : CorrectLineOf<Count, false, true>(row, samples, correction);
+  } else {
+    glint ? CorrectLineOf<Count, true, false>(row, samples, correction)
+          : CorrectLineOf<Count, false, false>(row, samples, correction);
+  }
 }
 
 // The values in float when every one lies where its estimates' error bounds hold; else none.
