@@ -72,7 +72,7 @@ std::optional<EvenThresholds> EvenThresholdsOf(const std::vector<double>& thresh
   // Each threshold in the middle of its bucket.
   EvenThresholds even{{static_cast<float>(low - spacing / 2), static_cast<float>(1 / spacing),
                        static_cast<float>(count - 1), 0},
-                      static_cast<float>(spacing), low, low};
+                      static_cast<float>(spacing), low, low, low};
   double widest = 0;
   for (size_t j = 0; j < count; ++j) {
     const float threshold = NearestFloat(thresholds[j]);
@@ -85,9 +85,11 @@ std::optional<EvenThresholds> EvenThresholdsOf(const std::vector<double>& thresh
   if (2 * half_band > kWidestEvenBand * spacing) return std::nullopt;
   even.low_start = static_cast<float>(low - half_band);
   even.high_start = static_cast<float>(low + half_band);
+  even.next_low_start = static_cast<float>(low + spacing - half_band);
   for (size_t j = 0; j < count; ++j) {
     const float threshold = NearestFloat(thresholds[j]);
     if (!(even.Low(j) <= threshold && threshold <= even.High(j))) return std::nullopt;
+    if (j > 0 && !(even.NextLow(j - 1) <= threshold)) return std::nullopt;
   }
   return even;
 }

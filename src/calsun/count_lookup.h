@@ -72,16 +72,22 @@ constexpr uint32_t kUndecided = kMarkMask - 1;
 
 // Thresholds evenly spaced within float precision, as a straight table gives: on a grid of one
 // bucket per threshold, threshold j lies in bucket j, between two floats on parallel lines, Low(j)
-// and High(j). A lookup then needs no table: bucket b holds first + b counts below its threshold.
+// and High(j), and NextLow(j) lies at or below threshold j + 1. A lookup then needs no table:
+// bucket b holds first + b counts below its threshold; a value above High(b) and below
+// NextLow(b) has one more.
 struct EvenThresholds {
   BucketGrid grid;
   float step;  // the spacing of the thresholds
   float low_start;
   float high_start;
+  float next_low_start;
 
   // Each a single rounding, as the vector kernels compute them.
   float Low(size_t bucket) const { return std::fma(static_cast<float>(bucket), step, low_start); }
   float High(size_t bucket) const { return std::fma(static_cast<float>(bucket), step, high_start); }
+  float NextLow(size_t bucket) const {
+    return std::fma(static_cast<float>(bucket), step, next_low_start);
+  }
 };
 
 // The float nearest `value` within the float range; beyond it, the infinity on its side. Like any

@@ -43,6 +43,13 @@ void ForEachStretch(int32_t width, int32_t step, Apply apply) {
     apply(Stretch{k, start, start + step >= width ? width - start : step});
 }
 
+// The stretch that holds `column`.
+Stretch StretchAt(int32_t width, int32_t step, int32_t column) {
+  const int32_t k = column / step;
+  const int32_t start = k * step;
+  return {static_cast<size_t>(k), start, start + step >= width ? width - start : step};
+}
+
 // Linear interpolation between samples k and k + 1, `offset` columns into the stretch.
 double Interpolate(std::span<const double> samples, const Stretch& stretch, int32_t offset) {
   return (samples[stretch.k + 1] * offset + samples[stretch.k] * (stretch.span - offset)) /
@@ -144,6 +151,7 @@ struct VectorTables {
   __m512 threshold_step;
   __m512 low_start;
   __m512 high_start;
+  __m512 next_low_start;
   __m512i last;
   __m512i no_data;
   __m512i last_count;
@@ -164,7 +172,7 @@ bool IsEven(const CountCorrection& correction) {
   const bool even = IsEven(correction);
   const EvenValues values = even ? *correction.even_values : EvenValues{0, 0};
   const EvenThresholds thresholds =
-      even ? *lookup.Even() : EvenThresholds{lookup.Grid(), 0, 0, 0};
+      even ? *lookup.Even() : EvenThresholds{lookup.Grid(), 0, 0, 0, 0};
   const BucketGrid& grid = thresholds.grid;
   return {correction.single_values.data(),
           lookup.Buckets().data(),
@@ -174,6 +182,7 @@ bool IsEven(const CountCorrection& correction) {
           _mm512_set1_ps(thresholds.step),
           _mm512_set1_ps(thresholds.low_start),
           _mm512_set1_ps(thresholds.high_start),
+          _mm512_set1_ps(thresholds.next_low_start),
           _mm512_set1_epi32(correction.last),
           _mm512_set1_epi32(correction.no_data),
           _mm512_set1_epi32(lookup.LastCount()),
@@ -300,41 +309,58 @@ template <typename Variant>
   return _mm512_add_ps(tables.origin, _mm512_mul_ps(_mm512_cvtepi32_ps(index), tables.per_mark));
 }
 
+// The counts of sixteen quotient estimates, in the lanes returned in `decided`, from the
+// gathered bucket words: the estimate's interval must lie in one bucket, on one side of its
+// threshold's marks.
+[[NEPHRAX_AVX512]] __m512i GatheredCounts(__m512 lowest, __m512 highest,
+                                          const VectorTables& tables, __mmask16& decided) {
+  const __m512i bucket = BucketsOf(lowest, tables);
+  const __m512i word = _mm512_i32gather_epi32(bucket, tables.buckets, sizeof(CountBucket));
+  const __m512i below = _mm512_srli_epi32(word, BucketGrid::kMarkBits);
+  const __m512i mark = _mm512_and_si512(word, _mm512_set1_epi32(kMarkMask));
+  const __mmask16 none = _mm512_cmpeq_epi32_mask(mark, _mm512_set1_epi32(kNoThreshold));
+  const __mmask16 usable = _mm512_cmplt_epu32_mask(mark, _mm512_set1_epi32(kUndecided));
+  const __mmask16 above = _mm512_mask_cmp_ps_mask(
+      usable, lowest, MarksOf(bucket, _mm512_add_epi32(mark, _mm512_set1_epi32(1)), tables),
+      _CMP_GT_OQ);
+  const __mmask16 under =
+      _mm512_mask_cmp_ps_mask(usable, highest, MarksOf(bucket, mark, tables), _CMP_LT_OQ);
+  const __mmask16 one_bucket = _mm512_cmpeq_epi32_mask(bucket, BucketsOf(highest, tables));
+  decided = static_cast<__mmask16>(one_bucket & (none | above | under));
+  return _mm512_mask_add_epi32(below, above, below, _mm512_set1_epi32(1));
+}
+
+// The same from an even grid. The interval's low end lies in bucket b, above every threshold
+// before b; below Low(b) its high end lies below threshold b and all after it, and between
+// High(b) and NextLow(b) the interval lies between thresholds b and b + 1.
+[[NEPHRAX_AVX512]] __m512i EvenCounts(__m512 lowest, __m512 highest, const VectorTables& tables,
+                                      __mmask16& decided) {
+  const __m512i bucket = BucketsOf(lowest, tables);
+  const __m512 line = _mm512_cvtepi32_ps(bucket);
+  const __m512 low = _mm512_fmadd_ps(line, tables.threshold_step, tables.low_start);
+  const __m512 high = _mm512_fmadd_ps(line, tables.threshold_step, tables.high_start);
+  const __m512 next_low = _mm512_fmadd_ps(line, tables.threshold_step, tables.next_low_start);
+  const __mmask16 under = _mm512_cmp_ps_mask(highest, low, _CMP_LT_OQ);
+  const __mmask16 above = _mm512_mask_cmp_ps_mask(
+      _mm512_cmp_ps_mask(lowest, high, _CMP_GT_OQ), highest, next_low, _CMP_LT_OQ);
+  decided = static_cast<__mmask16>(under | above);
+  const __m512i below = _mm512_add_epi32(tables.first, bucket);
+  return _mm512_mask_add_epi32(below, above, below, _mm512_set1_epi32(1));
+}
+
 // The counts of sixteen quotient estimates, in the lanes returned in `decided`.
 template <typename Variant>
 [[NEPHRAX_AVX512]] __m512i CountsOfEstimates(__m512 quotients, const VectorTables& tables,
                                              __mmask16& decided) {
   const __m512 down = _mm512_mul_ps(quotients, _mm512_set1_ps(1 - kWidening));
   const __m512 up = _mm512_mul_ps(quotients, _mm512_set1_ps(1 + kWidening));
-  const __m512 lowest = _mm512_min_ps(down, up);
-  const __m512 highest = _mm512_max_ps(down, up);
-  const __m512i bucket = BucketsOf(lowest, tables);
-  __m512i below;
-  __mmask16 none = 0;
-  __mmask16 above;
-  __mmask16 under;
-  if constexpr (Variant::kEvenTable) {
-    below = _mm512_add_epi32(tables.first, bucket);
-    const __m512 line = _mm512_cvtepi32_ps(bucket);
-    above = _mm512_cmp_ps_mask(
-        lowest, _mm512_fmadd_ps(line, tables.threshold_step, tables.high_start), _CMP_GT_OQ);
-    under = _mm512_cmp_ps_mask(
-        highest, _mm512_fmadd_ps(line, tables.threshold_step, tables.low_start), _CMP_LT_OQ);
-  } else {
-    const __m512i word = _mm512_i32gather_epi32(bucket, tables.buckets, sizeof(CountBucket));
-    below = _mm512_srli_epi32(word, BucketGrid::kMarkBits);
-    const __m512i mark = _mm512_and_si512(word, _mm512_set1_epi32(kMarkMask));
-    none = _mm512_cmpeq_epi32_mask(mark, _mm512_set1_epi32(kNoThreshold));
-    const __mmask16 usable = _mm512_cmplt_epu32_mask(mark, _mm512_set1_epi32(kUndecided));
-    above = _mm512_mask_cmp_ps_mask(
-        usable, lowest, MarksOf(bucket, _mm512_add_epi32(mark, _mm512_set1_epi32(1)), tables),
-        _CMP_GT_OQ);
-    under = _mm512_mask_cmp_ps_mask(usable, highest, MarksOf(bucket, mark, tables), _CMP_LT_OQ);
-  }
+  // A straight table's values, and so its quotients, are never negative.
+  const __m512 lowest = Variant::kEvenTable ? down : _mm512_min_ps(down, up);
+  const __m512 highest = Variant::kEvenTable ? up : _mm512_max_ps(down, up);
+  const __m512i counts = Variant::kEvenTable ? EvenCounts(lowest, highest, tables, decided)
+                                             : GatheredCounts(lowest, highest, tables, decided);
   const __mmask16 beyond = _mm512_cmp_ps_mask(lowest, tables.last_threshold, _CMP_GT_OQ);
-  const __mmask16 one_bucket = _mm512_cmpeq_epi32_mask(bucket, BucketsOf(highest, tables));
-  decided = static_cast<__mmask16>((one_bucket & (none | above | under)) | beyond);
-  const __m512i counts = _mm512_mask_add_epi32(below, above, below, _mm512_set1_epi32(1));
+  decided |= beyond;
   return _mm512_mask_mov_epi32(counts, beyond, tables.last_count);
 }
 
@@ -369,45 +395,62 @@ template <typename Count, typename Variant>
   return static_cast<__mmask16>(~kept & ~known);
 }
 
-// The pixels of `mask` among the sixteen from column `offset` of the stretch on, by the portable
-// code.
-template <typename Count>
-void CorrectUndecided(std::span<Count> row, unsigned mask, int32_t offset,
-                      const LineSamples& samples, const Stretch& stretch,
-                      const CountCorrection& correction) {
-  Count* pixels = row.data() + stretch.start + offset;
-  for (; mask != 0; mask &= mask - 1) {
-    const int32_t k = std::countr_zero(mask);
-    pixels[k] = CorrectedCount(pixels[k], FactorAt(samples, stretch, offset + k), correction);
+// Groups of sixteen pixels with pixels the estimate left undecided, corrected together by the
+// portable code after the vector pass over many groups: a branch on them in the vector loop would
+// wait for the whole computation of its group, and each misprediction would throw away the work
+// begun on the next groups.
+class UndecidedGroups {
+ public:
+  bool Full() const { return size_ == groups_.size(); }
+
+  // Without a branch: a group without undecided pixels is overwritten by the next one.
+  void Add(int32_t column, uint16_t mask) {
+    groups_[size_] = {column, mask};
+    size_ += mask != 0 ? 1 : 0;
   }
-}
 
-constexpr int32_t kGroupsPerChunk = kChunk / kLanes;
+  template <typename Count>
+  void CorrectAll(std::span<Count> row, const LineSamples& samples,
+                  const CountCorrection& correction) {
+    const auto width = static_cast<int32_t>(row.size());
+    for (size_t g = 0; g < size_; ++g) {
+      const Stretch stretch = StretchAt(width, samples.step, groups_[g].column);
+      Count* pixels = row.data() + groups_[g].column;
+      const int32_t offset = groups_[g].column - stretch.start;
+      for (unsigned mask = groups_[g].mask; mask != 0; mask &= mask - 1) {
+        const int32_t k = std::countr_zero(mask);
+        pixels[k] = CorrectedCount(pixels[k], FactorAt(samples, stretch, offset + k), correction);
+      }
+    }
+    size_ = 0;
+  }
 
-// One stretch, sixteen pixels at a time. The pixels left undecided are corrected after each
-// chunk of groups: a branch on them in the same loop would wait for the whole computation of its
-// group, and each misprediction would throw away the work begun on the next groups.
+ private:
+  struct Group {
+    int32_t column;  // of the group's first pixel
+    uint16_t mask;
+  };
+
+  std::array<Group, 128> groups_;
+  size_t size_ = 0;
+};
+
+// One stretch, sixteen pixels at a time.
 template <typename Count, typename Variant>
 [[NEPHRAX_AVX512]] void CorrectStretch(std::span<Count> row, const LineSamples& samples,
                                        const Stretch& stretch, const VectorTables& tables,
-                                       const CountCorrection& correction) {
+                                       const CountCorrection& correction,
+                                       UndecidedGroups& undecided) {
   const StretchVectors vectors = StretchVectorsOf(samples, stretch);
   Count* pixels = row.data() + stretch.start;
   __m512d offsets = _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7);
-  std::array<uint16_t, kGroupsPerChunk> undecided;
-  for (int32_t chunk = 0; chunk < stretch.span; chunk += kChunk) {
-    const int32_t chunk_end = std::min(stretch.span, chunk + kChunk);
-    for (int32_t offset = chunk; offset < chunk_end; offset += kLanes) {
-      const int32_t left = chunk_end - offset;
-      const auto valid = static_cast<__mmask16>(left >= kLanes ? 0xffff : (1 << left) - 1);
-      undecided[static_cast<size_t>((offset - chunk) / kLanes)] =
-          CorrectSixteen<Count, Variant>(pixels + offset, valid, offsets, vectors, tables);
-      offsets = _mm512_add_pd(offsets, _mm512_set1_pd(kLanes));
-    }
-    for (int32_t offset = chunk; offset < chunk_end; offset += kLanes) {
-      CorrectUndecided(row, undecided[static_cast<size_t>((offset - chunk) / kLanes)], offset,
-                       samples, stretch, correction);
-    }
+  for (int32_t offset = 0; offset < stretch.span; offset += kLanes) {
+    const int32_t left = stretch.span - offset;
+    const auto valid = static_cast<__mmask16>(left >= kLanes ? 0xffff : (1 << left) - 1);
+    if (undecided.Full()) undecided.CorrectAll(row, samples, correction);
+    undecided.Add(stretch.start + offset,
+                  CorrectSixteen<Count, Variant>(pixels + offset, valid, offsets, vectors, tables));
+    offsets = _mm512_add_pd(offsets, _mm512_set1_pd(kLanes));
   }
 }
 
@@ -453,6 +496,7 @@ template <typename Count, bool kGlint, bool kEven>
                                                     const LineSamples& samples,
                                                     const CountCorrection& correction) {
   const VectorTables tables = VectorTablesOf(correction);
+  UndecidedGroups undecided;
   ForEachStretch(static_cast<int32_t>(row.size()), samples.step, [&](const Stretch& stretch) {
     switch (KindOf(samples, stretch)) {
       case StretchKind::kBeyondEstimates:
@@ -462,14 +506,15 @@ template <typename Count, bool kGlint, bool kEven>
         break;
       case StretchKind::kClear:
         CorrectStretch<Count, Variant<kGlint, kEven, false>>(row, samples, stretch, tables,
-                                                              correction);
+                                                              correction, undecided);
         break;
       case StretchKind::kNearThresholds:
         CorrectStretch<Count, Variant<kGlint, kEven, true>>(row, samples, stretch, tables,
-                                                             correction);
+                                                             correction, undecided);
         break;
     }
   });
+  undecided.CorrectAll(row, samples, correction);
 }
 
 template <typename Count>
@@ -498,9 +543,10 @@ std::vector<float> SingleValuesOf(const std::vector<double>& values) {
 constexpr double kEvenValueError = 0x1p-22;
 
 // The straight line through the first and the last value, when it stays within kEvenValueError
-// of every value.
+// of every value and never falls below zero.
 std::optional<EvenValues> EvenValuesOf(const std::vector<double>& values) {
-  if (values.size() < 2) return std::nullopt;
+  if (values.size() < 2 || !(values.front() >= 0 && values.back() >= values.front()))
+    return std::nullopt;
   const auto last = static_cast<double>(values.size() - 1);
   const EvenValues even{static_cast<float>(values.front()),
                         static_cast<float>((values.back() - values.front()) / last)};

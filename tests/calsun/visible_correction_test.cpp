@@ -457,6 +457,9 @@ class CorrectLineTest
     ExpectPlainCounts<Count>(101, 10, 4, std::uniform_real_distribution<double>(2, 2));
     ExpectPlainCounts<Count>(101, 10, 4, std::uniform_real_distribution<double>(4, 4));
     ExpectPlainCounts<Count>(101, 10, 4, std::uniform_real_distribution<double>(0.5, 0.5));
+    // A factor of 0.4 puts the quotients of a straight table's odd counts within a hair of the
+    // halfway points between its values.
+    ExpectPlainCounts<Count>(1001, 10, 2, std::uniform_real_distribution<double>(0.4, 0.4));
     // Cosines within a hair of the horizon, the floor and the glint threshold, where only the
     // exact computation can tell the side.
     for (const double threshold : {0.0, 0.3, 0.6}) {
