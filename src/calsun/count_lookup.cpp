@@ -56,6 +56,16 @@ uint32_t MarkBelow(const BucketGrid& grid, size_t bucket, double threshold) {
   return grid.Mark(bucket, low + 1) >= rounded ? static_cast<uint32_t>(low) : kUndecided;
 }
 
+// Whether Low(j) and High(j) enclose every threshold j, and NextLow(j - 1) lies below it.
+bool EnclosesEveryThreshold(const EvenThresholds& even, const std::vector<double>& thresholds) {
+  for (size_t j = 0; j < thresholds.size(); ++j) {
+    const float threshold = NearestFloat(thresholds[j]);
+    if (!(even.Low(j) <= threshold && threshold <= even.High(j))) return false;
+    if (j > 0 && !(even.NextLow(j - 1) <= threshold)) return false;
+  }
+  return true;
+}
+
 // The widest band, as a share of the spacing, the thresholds of an even grid may lie in: every
 // value within it is left to the exact computation.
 constexpr double kWidestEvenBand = 1.0 / 64;
@@ -79,19 +89,16 @@ std::optional<EvenThresholds> EvenThresholdsOf(const std::vector<double>& thresh
     if (even.grid.BucketOf(threshold) != j) return std::nullopt;
     widest = std::max(widest, std::fabs(double{threshold} - even.Low(j)));
   }
-  // Twice the widest distance, and a few units in the last place, cover the rounding of the
-  // lines' own points; the loop below makes sure.
-  const double half_band = 2 * widest + 0x1p-22 * std::fabs(NearestFloat(thresholds.back()));
-  if (2 * half_band > kWidestEvenBand * spacing) return std::nullopt;
-  even.low_start = static_cast<float>(low - half_band);
-  even.high_start = static_cast<float>(low + half_band);
-  even.next_low_start = static_cast<float>(low + spacing - half_band);
-  for (size_t j = 0; j < count; ++j) {
-    const float threshold = NearestFloat(thresholds[j]);
-    if (!(even.Low(j) <= threshold && threshold <= even.High(j))) return std::nullopt;
-    if (j > 0 && !(even.NextLow(j - 1) <= threshold)) return std::nullopt;
+  // The band starts at the widest distance and a unit in the last place, and widens until the
+  // rounding of the lines' own points leaves every threshold inside it.
+  for (double half_band = widest + 0x1p-24 * std::fabs(NearestFloat(thresholds.back()));
+       2 * half_band <= kWidestEvenBand * spacing; half_band *= 2) {
+    even.low_start = static_cast<float>(low - half_band);
+    even.high_start = static_cast<float>(low + half_band);
+    even.next_low_start = static_cast<float>(low + spacing - half_band);
+    if (EnclosesEveryThreshold(even, thresholds)) return even;
   }
-  return even;
+  return std::nullopt;
 }
 
 // The bucket word of a bucket holding `held` thresholds, with `below` counts below them.
