@@ -110,10 +110,11 @@ void CorrectLinePortable(std::span<Count> row, const LineSamples& samples,
 // the processor's estimate refined by one Newton step, and the products rounded to float. These
 // roundings keep the estimate within 10 * 2^-24 of the quotient the portable kernel computes, and
 // the estimate widened by kWidening on both sides holds that quotient. When the whole interval
-// lies in one bucket on one side of its threshold, the count of the exact quotient is known
-// (CountLookup explains why). Pixels the estimate cannot decide are worked out by the portable
-// kernel's own code: an interval holding a threshold or a bucket's edge, and factors too near
-// the horizon, the floor or the glint threshold to tell which side they lie on.
+// lies between the same two thresholds, the count of the exact quotient is known (CountLookup,
+// GatheredCounts and EvenCounts explain how that is told). Pixels the estimate cannot decide are
+// worked out by the portable kernel's own code: an interval that may hold a threshold (or, with
+// gathered buckets, a bucket's edge), and factors too near the horizon, the floor or the glint
+// threshold to tell which side they lie on.
 
 #define NEPHRAX_AVX512 gnu::target("avx512f,avx512vl,avx512dq,avx512bw")
 
