@@ -129,6 +129,12 @@ double UpComponent(const SunEphemeris& sun, LatitudeTerms latitude, double cos_h
   return sun.cos_declination * latitude.cos_lat * cos_hour + latitude.sin_lat * sun.sin_declination;
 }
 
+SunDirection SunDirectionAt(const SunEphemeris& sun, LatitudeTerms latitude, HourTerms hour) {
+  return {sun.sin_declination * latitude.cos_lat -
+              sun.cos_declination * latitude.sin_lat * hour.cos_hour,
+          -hour.sin_hour * sun.cos_declination, UpComponent(sun, latitude, hour.cos_hour)};
+}
+
 }  // namespace
 
 SatelliteView SatelliteViewOf(const Settings& settings) {
@@ -243,13 +249,18 @@ double CosHourAngle(const SunEphemeris& sun, double lon) {
   return std::cos(HourAngle(sun, lon));
 }
 
-SunDirection SunDirectionFrom(const SunEphemeris& sun, double lat, double lon) {
+LongitudeTerms LongitudeTermsOf(double lon) {
+  const double lon_r = Radians(lon);
+  return {std::sin(lon_r), std::cos(lon_r)};
+}
+
+HourTerms HourTermsOf(const SunEphemeris& sun, double lon) {
   const double hour_angle = HourAngle(sun, lon);
-  const LatitudeTerms latitude = LatitudeTermsOf(lat);
-  const double cos_hour = std::cos(hour_angle);
-  return {
-      sun.sin_declination * latitude.cos_lat - sun.cos_declination * latitude.sin_lat * cos_hour,
-      -std::sin(hour_angle) * sun.cos_declination, UpComponent(sun, latitude, cos_hour)};
+  return {std::sin(hour_angle), std::cos(hour_angle)};
+}
+
+SunDirection SunDirectionFrom(const SunEphemeris& sun, double lat, double lon) {
+  return SunDirectionAt(sun, LatitudeTermsOf(lat), HourTermsOf(sun, lon));
 }
 
 SunDirection SunPosition(double mjd, double lat, double lon) {
@@ -274,12 +285,16 @@ double SunZenithAt(const SunEphemeris& sun, LatitudeTerms latitude, double cos_h
 
 ViewAngles ViewGeometry(const SunEphemeris& sun, double lat, double lon, double height,
                         const SatelliteView& satellite) {
-  const double lat_r = Radians(lat);
-  const double lon_r = Radians(lon);
-  const double sin_lat = std::sin(lat_r);
-  const double cos_lat = std::cos(lat_r);
-  const double sin_lon = std::sin(lon_r);
-  const double cos_lon = std::cos(lon_r);
+  return ViewGeometryAt(sun, LatitudeTermsOf(lat), LongitudeTermsOf(lon), HourTermsOf(sun, lon),
+                        height, satellite);
+}
+
+ViewAngles ViewGeometryAt(const SunEphemeris& sun, LatitudeTerms latitude, LongitudeTerms longitude,
+                          HourTerms hour, double height, const SatelliteView& satellite) {
+  const double sin_lat = latitude.sin_lat;
+  const double cos_lat = latitude.cos_lat;
+  const double sin_lon = longitude.sin_lon;
+  const double cos_lon = longitude.cos_lon;
   // The radius of curvature in the prime vertical at the ground point; the satellite's position
   // is taken with the same radius.
   const double radius =
@@ -296,7 +311,7 @@ ViewAngles ViewGeometry(const SunEphemeris& sun, double lat, double lon, double 
 
   ViewAngles angles;
   angles.satellite_zenith = AngleBetween(sight, normal);
-  const SunDirection direction = SunDirectionFrom(sun, lat, lon);
+  const SunDirection direction = SunDirectionAt(sun, latitude, hour);
   angles.sun_zenith = ZenithOf(direction);
   angles.sun_azimuth = std::atan2(direction.east, direction.north);
   if (angles.sun_azimuth < 0) angles.sun_azimuth += kGeometryTwoPi;

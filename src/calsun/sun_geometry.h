@@ -120,4 +120,22 @@ double CosHourAngle(const SunEphemeris& sun, double lon);
 // SunZenith at the point of those terms.
 double SunZenithAt(const SunEphemeris& sun, LatitudeTerms latitude, double cos_hour_angle);
 
+// The parts of ViewGeometry that hang on the longitude alone, and on the longitude and the
+// ephemeris: taken once for a column of points, and once per ephemeris.
+struct LongitudeTerms {
+  double sin_lon = 0;
+  double cos_lon = 1;
+};
+LongitudeTerms LongitudeTermsOf(double lon);
+struct HourTerms {
+  double sin_hour = 0;
+  double cos_hour = 1;
+};
+// The sine and cosine of the sun's hour angle at longitude `lon` (degrees).
+HourTerms HourTermsOf(const SunEphemeris& sun, double lon);
+// ViewGeometry at the point of those terms. ViewGeometry is this with the terms of its point, so
+// the angles agree to the last bit.
+ViewAngles ViewGeometryAt(const SunEphemeris& sun, LatitudeTerms latitude, LongitudeTerms longitude,
+                          HourTerms hour, double height, const SatelliteView& satellite);
+
 }  // namespace nephrax

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <new>
 #include <optional>
 #include <span>
@@ -79,32 +80,50 @@ void SampleSun(const SunEphemeris& sun, double lat, std::span<const double> cos_
     sun_cosines[k] = std::cos(SunZenithAt(sun, latitude, cos_hour_angles[k]));
 }
 
-// The sun's and the glint cosines at the sample points of one line.
-void SampleSunAndGlint(const SunEphemeris& sun, double lat, std::span<const double> longitudes,
+// The sun's and the glint cosines at the sample points of one line, from the terms of its
+// latitude, of the sample longitudes and of the sun's hour angle there.
+void SampleSunAndGlint(const SunEphemeris& sun, double lat,
+                       std::span<const LongitudeTerms> longitudes, std::span<const HourTerms> hours,
                        const SatelliteView& satellite, std::span<double> sun_cosines,
                        std::span<double> glint_cosines) {
+  const LatitudeTerms latitude = LatitudeTermsOf(lat);
   for (size_t k = 0; k < longitudes.size(); ++k) {
-    const ViewAngles angles = ViewGeometry(sun, lat, longitudes[k], 0, satellite);
+    const ViewAngles angles = ViewGeometryAt(sun, latitude, longitudes[k], hours[k], 0, satellite);
     sun_cosines[k] = std::cos(angles.sun_zenith);
     glint_cosines[k] = std::cos(angles.glint);
   }
 }
 
+// The hour-angle terms of one line's samples: worked out for a new ephemeris, else the same as
+// the line before's.
+template <typename Term, typename TermOf>
+void FillHourTerms(std::span<Term> terms, std::span<const Term> line_before, bool new_ephemeris,
+                   std::span<const double> longitudes, TermOf term_of) {
+  if (!new_ephemeris) {
+    std::ranges::copy(line_before, terms.begin());
+    return;
+  }
+  for (size_t k = 0; k < terms.size(); ++k) terms[k] = term_of(longitudes[k]);
+}
+
 // The sample cosines of every line, each line's at `per_line` places from line * per_line on:
-// sun and glint with SunGln on; without it sun and the cosines of the sun's hour angle, which
-// stay the same while the ephemeris does.
+// sun and glint with SunGln on; and the terms of the sun's hour angle, which stay the same while
+// the ephemeris does: its sine and cosine with SunGln on, its cosine without.
 struct ImageSamples {
   size_t per_line;
   std::vector<double> sun;
   std::vector<double> glint;
   std::vector<double> hour;
+  std::vector<HourTerms> hour_terms;
 
   std::span<double> SunOf(int64_t line) { return LineOf(sun, line); }
   std::span<double> GlintOf(int64_t line) { return LineOf(glint, line); }
   std::span<double> HourOf(int64_t line) { return LineOf(hour, line); }
+  std::span<HourTerms> HourTermsOfLine(int64_t line) { return LineOf(hour_terms, line); }
 
  private:
-  std::span<double> LineOf(std::vector<double>& samples, int64_t line) const {
+  template <typename Term>
+  std::span<Term> LineOf(std::vector<Term>& samples, int64_t line) const {
     if (samples.empty()) return {};
     return std::span(samples).subspan(static_cast<size_t>(line) * per_line, per_line);
   }
@@ -117,11 +136,15 @@ void CorrectImage(const ControlBlock& block, const SatelliteView& satellite,
                   const CountCorrection& correction, const SamplePlan& plan,
                   std::span<Count> counts, int32_t width, int32_t height, size_t stride) {
   const std::vector<double> longitudes = SampleLongitudes(block, width, plan.columns);
+  const bool glint = satellite.sun_glint;
+  std::vector<LongitudeTerms> longitude_terms;
+  if (glint)
+    std::ranges::transform(longitudes, std::back_inserter(longitude_terms), LongitudeTermsOf);
   const size_t per_line = plan.columns.size();
   const size_t samples = per_line * static_cast<size_t>(height);
-  ImageSamples image{per_line, std::vector<double>(samples),
-                     std::vector<double>(satellite.sun_glint ? samples : 0),
-                     std::vector<double>(satellite.sun_glint ? 0 : samples)};
+  ImageSamples image{
+      per_line, std::vector<double>(samples), std::vector<double>(glint ? samples : 0),
+      std::vector<double>(glint ? 0 : samples), std::vector<HourTerms>(glint ? samples : 0)};
   const double lat_top = block.Real(cb::kTopLeftLat);
   const double lat_bottom = block.Real(cb::kBottomLeftLat);
   const LineKernel kernel = FastestLineKernel();
@@ -139,17 +162,19 @@ void CorrectImage(const ControlBlock& block, const SatelliteView& satellite,
       // A single line lies at the top latitude, as a single column lies at the left longitude.
       const double lat =
           height > 1 ? lat_top - (lat_top - lat_bottom) * line / (height - 1) : lat_top;
-      if (satellite.sun_glint) {
-        SampleSunAndGlint(ephemeris, lat, longitudes, satellite, image.SunOf(line),
-                          image.GlintOf(line));
+      // The first line of a band always has a new ephemeris.
+      if (glint) {
+        FillHourTerms<HourTerms>(
+            image.HourTermsOfLine(line),
+            new_ephemeris ? std::span<HourTerms>() : image.HourTermsOfLine(line - 1), new_ephemeris,
+            longitudes, [&](double lon) { return HourTermsOf(ephemeris, lon); });
+        SampleSunAndGlint(ephemeris, lat, longitude_terms, image.HourTermsOfLine(line), satellite,
+                          image.SunOf(line), image.GlintOf(line));
       } else {
-        const std::span<double> hour = image.HourOf(line);
-        if (new_ephemeris) {
-          for (size_t k = 0; k < per_line; ++k) hour[k] = CosHourAngle(ephemeris, longitudes[k]);
-        } else {
-          std::ranges::copy(image.HourOf(line - 1), hour.begin());
-        }
-        SampleSun(ephemeris, lat, hour, image.SunOf(line));
+        FillHourTerms<double>(
+            image.HourOf(line), new_ephemeris ? std::span<double>() : image.HourOf(line - 1),
+            new_ephemeris, longitudes, [&](double lon) { return CosHourAngle(ephemeris, lon); });
+        SampleSun(ephemeris, lat, image.HourOf(line), image.SunOf(line));
       }
       // Picture line 0 is the last row of the bottom-up buffer.
       const size_t row = static_cast<size_t>(height - 1 - line) * stride;
@@ -206,8 +231,7 @@ bool CorrectVisibleImage(const ControlBlock& block, const Calibration& calibrati
                              image.height, image.stride);
     } else {
       if (!HoldsImage(image.counts8, image)) return false;
-      const CountCorrection correction(calibration, channel,
-                                       block.HasFlag(kNoDataFlag) ? 255 : -1);
+      const CountCorrection correction(calibration, channel, block.HasFlag(kNoDataFlag) ? 255 : -1);
       CorrectImage<uint8_t>(block, satellite, correction, plan, image.counts8, image.width,
                             image.height, image.stride);
     }
