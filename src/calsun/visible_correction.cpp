@@ -106,89 +106,21 @@ void FillHourTerms(std::span<Term> terms, std::span<const Term> line_before, boo
   for (size_t k = 0; k < terms.size(); ++k) terms[k] = term_of(longitudes[k]);
 }
 
-// The sample cosines of every line, each line's at `per_line` places from line * per_line on:
-// sun and glint with SunGln on; and the terms of the sun's hour angle, which stay the same while
-// the ephemeris does: its sine and cosine with SunGln on, its cosine without.
-struct ImageSamples {
-  size_t per_line;
-  std::vector<double> sun;
-  std::vector<double> glint;
-  std::vector<double> hour;
-  std::vector<HourTerms> hour_terms;
-
-  std::span<double> SunOf(int64_t line) { return LineOf(sun, line); }
-  std::span<double> GlintOf(int64_t line) { return LineOf(glint, line); }
-  std::span<double> HourOf(int64_t line) { return LineOf(hour, line); }
-  std::span<HourTerms> HourTermsOfLine(int64_t line) { return LineOf(hour_terms, line); }
-
- private:
-  template <typename Term>
-  std::span<Term> LineOf(std::vector<Term>& samples, int64_t line) const {
-    if (samples.empty()) return {};
-    return std::span(samples).subspan(static_cast<size_t>(line) * per_line, per_line);
-  }
-};
-
-// The lines are split into bands, each on a processor of its own: a band samples the geometry of
-// its lines and corrects their rows, and only those.
-template <typename Count>
-void CorrectImage(const ControlBlock& block, const SatelliteView& satellite,
-                  const CountCorrection& correction, const SamplePlan& plan,
-                  std::span<Count> counts, int32_t width, int32_t height, size_t stride) {
-  const std::vector<double> longitudes = SampleLongitudes(block, width, plan.columns);
-  const bool glint = satellite.sun_glint;
-  std::vector<LongitudeTerms> longitude_terms;
-  if (glint)
-    std::ranges::transform(longitudes, std::back_inserter(longitude_terms), LongitudeTermsOf);
-  const size_t per_line = plan.columns.size();
-  const size_t samples = per_line * static_cast<size_t>(height);
-  ImageSamples image{
-      per_line, std::vector<double>(samples), std::vector<double>(glint ? samples : 0),
-      std::vector<double>(glint ? 0 : samples), std::vector<HourTerms>(glint ? samples : 0)};
-  const double lat_top = block.Real(cb::kTopLeftLat);
-  const double lat_bottom = block.Real(cb::kBottomLeftLat);
-  const LineKernel kernel = FastestLineKernel();
-  ForEachBand(height, kMinBandLines, [&](int64_t first_line, int64_t end_line) {
-    // Lines scanned within the same second share the sun's ephemeris.
-    std::optional<UtcTime> ephemeris_time;
-    SunEphemeris ephemeris;
-    for (auto line = static_cast<int32_t>(first_line); line < end_line; ++line) {
-      const UtcTime time = LineTime(block, height, line);
-      const bool new_ephemeris = time != ephemeris_time;
-      if (new_ephemeris) {
-        ephemeris = SunEphemerisAt(ModifiedJulianDate(time));
-        ephemeris_time = time;
-      }
-      // A single line lies at the top latitude, as a single column lies at the left longitude.
-      const double lat =
-          height > 1 ? lat_top - (lat_top - lat_bottom) * line / (height - 1) : lat_top;
-      // The first line of a band always has a new ephemeris.
-      if (glint) {
-        FillHourTerms<HourTerms>(
-            image.HourTermsOfLine(line),
-            new_ephemeris ? std::span<HourTerms>() : image.HourTermsOfLine(line - 1), new_ephemeris,
-            longitudes, [&](double lon) { return HourTermsOf(ephemeris, lon); });
-        SampleSunAndGlint(ephemeris, lat, longitude_terms, image.HourTermsOfLine(line), satellite,
-                          image.SunOf(line), image.GlintOf(line));
-      } else {
-        FillHourTerms<double>(
-            image.HourOf(line), new_ephemeris ? std::span<double>() : image.HourOf(line - 1),
-            new_ephemeris, longitudes, [&](double lon) { return CosHourAngle(ephemeris, lon); });
-        SampleSun(ephemeris, lat, image.HourOf(line), image.SunOf(line));
-      }
-      // Picture line 0 is the last row of the bottom-up buffer.
-      const size_t row = static_cast<size_t>(height - 1 - line) * stride;
-      CorrectLine(counts.subspan(row, static_cast<size_t>(width)),
-                  {plan.step, image.SunOf(line), image.GlintOf(line)}, correction, kernel);
-    }
-  });
-}
-
 // The buffer holds `height` rows of `stride` counts, each at least `width` long.
 template <typename Count>
 bool HoldsImage(const std::vector<Count>& counts, const SourceImage& image) {
   return image.width > 0 && image.height > 0 && image.stride >= static_cast<size_t>(image.width) &&
          counts.size() >= image.stride * static_cast<size_t>(image.height);
+}
+
+// The image holds its counts in the buffer of the block's pixel width.
+bool HoldsImage(const ControlBlock& block, const SourceImage& image) {
+  return block.Is16Bit() ? HoldsImage(image.counts16, image) : HoldsImage(image.counts8, image);
+}
+
+int32_t NoDataCountOf(const ControlBlock& block) {
+  if (block.Is16Bit()) return kNoDataCount16;
+  return block.HasFlag(kNoDataFlag) ? 255 : -1;
 }
 
 }  // namespace
@@ -218,26 +150,122 @@ UtcTime LineTime(const ControlBlock& block, int32_t lines, int32_t line) {
   return UtcTimeOfSeconds(start + static_cast<int64_t>(std::trunc(double{offset} + 0.5)));
 }
 
+VisibleCorrection::VisibleCorrection(const ControlBlock& block, const Calibration& calibration,
+                                     const ChannelSettings& channel,
+                                     const SatelliteView& satellite, const SourceImage& image)
+    : block_(block),
+      satellite_(satellite),
+      correction_(calibration, channel, NoDataCountOf(block)),
+      plan_(PlanSamples(image.width)),
+      width_(image.width),
+      height_(image.height),
+      longitudes_(SampleLongitudes(block, image.width, plan_.columns)),
+      samples_{plan_.columns.size(), {}, {}, {}, {}},
+      kernel_(FastestLineKernel()) {
+  const size_t samples = plan_.columns.size() * static_cast<size_t>(height_);
+  samples_.sun.resize(samples);
+  if (satellite_.sun_glint) {
+    std::ranges::transform(longitudes_, std::back_inserter(longitude_terms_), LongitudeTermsOf);
+    samples_.glint.resize(samples);
+    samples_.hour_terms.resize(samples);
+  } else {
+    samples_.hour.resize(samples);
+  }
+}
+
+void VisibleCorrection::SampleLine(int32_t line, const SunEphemeris& ephemeris,
+                                   bool new_ephemeris) {
+  const double lat_top = block_.Real(cb::kTopLeftLat);
+  const double lat_bottom = block_.Real(cb::kBottomLeftLat);
+  // A single line lies at the top latitude, as a single column lies at the left longitude.
+  const double lat =
+      height_ > 1 ? lat_top - (lat_top - lat_bottom) * line / (height_ - 1) : lat_top;
+  // The first line a SampleLines call samples always has a new ephemeris, so the line before is
+  // only looked at when the same call sampled it.
+  if (satellite_.sun_glint) {
+    FillHourTerms<HourTerms>(
+        samples_.HourTermsOfLine(line),
+        new_ephemeris ? std::span<HourTerms>() : samples_.HourTermsOfLine(line - 1), new_ephemeris,
+        longitudes_, [&](double lon) { return HourTermsOf(ephemeris, lon); });
+    SampleSunAndGlint(ephemeris, lat, longitude_terms_, samples_.HourTermsOfLine(line), satellite_,
+                      samples_.SunOf(line), samples_.GlintOf(line));
+  } else {
+    FillHourTerms<double>(
+        samples_.HourOf(line), new_ephemeris ? std::span<double>() : samples_.HourOf(line - 1),
+        new_ephemeris, longitudes_, [&](double lon) { return CosHourAngle(ephemeris, lon); });
+    SampleSun(ephemeris, lat, samples_.HourOf(line), samples_.SunOf(line));
+  }
+}
+
+void VisibleCorrection::SampleAhead(const std::atomic<bool>& stop) {
+  // A line at a time, so that it stops soon after `stop` is set.
+  while (sampled_ahead_ < height_ && !stop.load(std::memory_order_relaxed)) {
+    SampleLines(sampled_ahead_, sampled_ahead_ + 1);
+    ++sampled_ahead_;
+  }
+}
+
+void VisibleCorrection::SampleLines(int64_t first_line, int64_t end_line) {
+  // Lines scanned within the same second share the sun's ephemeris.
+  std::optional<UtcTime> ephemeris_time;
+  SunEphemeris ephemeris;
+  for (auto line = static_cast<int32_t>(first_line); line < end_line; ++line) {
+    const UtcTime time = LineTime(block_, height_, line);
+    const bool new_ephemeris = time != ephemeris_time;
+    if (new_ephemeris) {
+      ephemeris = SunEphemerisAt(ModifiedJulianDate(time));
+      ephemeris_time = time;
+    }
+    SampleLine(line, ephemeris, new_ephemeris);
+  }
+}
+
+template <typename Count>
+void VisibleCorrection::CorrectRows(std::span<Count> counts, size_t stride, int64_t first_line,
+                                    int64_t end_line) const {
+  for (int64_t line = first_line; line < end_line; ++line) {
+    // Picture line 0 is the last row of the bottom-up buffer.
+    const size_t row = static_cast<size_t>(height_ - 1 - line) * stride;
+    CorrectLine(counts.subspan(row, static_cast<size_t>(width_)),
+                {plan_.step, samples_.SunOf(line), samples_.GlintOf(line)}, correction_, kernel_);
+  }
+}
+
+void VisibleCorrection::CorrectLines(SourceImage& image, int64_t first_line, int64_t end_line) {
+  SampleLines(std::max(first_line, sampled_ahead_), end_line);
+  if (image.counts16.empty()) {
+    CorrectRows<uint8_t>(image.counts8, image.stride, first_line, end_line);
+  } else {
+    CorrectRows<uint16_t>(image.counts16, image.stride, first_line, end_line);
+  }
+}
+
+std::optional<VisibleCorrection> PrepareVisibleCorrection(const ControlBlock& block,
+                                                          const Calibration& calibration,
+                                                          const ChannelSettings& channel,
+                                                          const SatelliteView& satellite,
+                                                          const SourceImage& image) {
+  if (channel.tbb || calibration.first < 0 || calibration.first > calibration.last ||
+      image.width < 1 || image.height < 1)
+    return std::nullopt;
+  try {
+    return std::optional<VisibleCorrection>(std::in_place, block, calibration, channel, satellite,
+                                            image);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
 bool CorrectVisibleImage(const ControlBlock& block, const Calibration& calibration,
                          const ChannelSettings& channel, const SatelliteView& satellite,
                          SourceImage& image) {
-  if (channel.tbb || calibration.first < 0 || calibration.first > calibration.last) return false;
-  try {
-    const SamplePlan plan = PlanSamples(image.width);
-    if (!image.counts16.empty()) {
-      if (!HoldsImage(image.counts16, image)) return false;
-      const CountCorrection correction(calibration, channel, kNoDataCount16);
-      CorrectImage<uint16_t>(block, satellite, correction, plan, image.counts16, image.width,
-                             image.height, image.stride);
-    } else {
-      if (!HoldsImage(image.counts8, image)) return false;
-      const CountCorrection correction(calibration, channel, block.HasFlag(kNoDataFlag) ? 255 : -1);
-      CorrectImage<uint8_t>(block, satellite, correction, plan, image.counts8, image.width,
-                            image.height, image.stride);
-    }
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
+  if (!HoldsImage(block, image)) return false;
+  std::optional<VisibleCorrection> correction =
+      PrepareVisibleCorrection(block, calibration, channel, satellite, image);
+  if (!correction) return false;
+  ForEachBand(image.height, kMinBandLines, [&](int64_t first_line, int64_t end_line) {
+    correction->CorrectLines(image, first_line, end_line);
+  });
   return true;
 }
 

@@ -3,6 +3,9 @@
 #include <sched.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -12,6 +15,43 @@ namespace nephrax {
 namespace {
 
 constexpr int64_t kMaxBands = 8;
+
+// The steps of ProduceAndConsume: how many are produced, and which is the next to be consumed.
+class StepQueue {
+ public:
+  StepQueue(int64_t count, int64_t step) : count_(count), step_(std::max<int64_t>(step, 1)) {}
+
+  int64_t Steps() const { return (count_ + step_ - 1) / step_; }
+  int64_t First(int64_t k) const { return k * step_; }
+  int64_t End(int64_t k) const { return std::min(count_, (k + 1) * step_); }
+
+  void MarkProduced(int64_t k) {
+    {
+      const std::lock_guard lock(mutex_);
+      produced_ = k + 1;
+    }
+    more_produced_.notify_all();
+  }
+
+  // Consumes steps, each once over all callers, until none is left.
+  void ConsumeAll(const std::function<void(int64_t, int64_t)>& consume) {
+    for (int64_t k = next_.fetch_add(1); k < Steps(); k = next_.fetch_add(1)) {
+      {
+        std::unique_lock lock(mutex_);
+        more_produced_.wait(lock, [&] { return produced_ > k; });
+      }
+      consume(First(k), End(k));
+    }
+  }
+
+ private:
+  const int64_t count_;
+  const int64_t step_;
+  std::mutex mutex_;
+  std::condition_variable more_produced_;
+  int64_t produced_ = 0;
+  std::atomic<int64_t> next_{0};
+};
 
 }  // namespace
 
@@ -49,5 +89,31 @@ void ForEachBand(int64_t count, int64_t min_size,
     work(start(band), start(band + 1));
   });
 }
+
+void ProduceAndConsume(int64_t count, int64_t step,
+                       const std::function<void(int64_t first, int64_t end)>& produce,
+                       const std::function<void(int64_t first, int64_t end)>& consume) {
+  if (count <= 0) return;
+  StepQueue queue(count, step);
+  const int64_t helpers = std::min<int64_t>(UsableProcessors(), kMaxBands) - 1;
+  std::vector<std::jthread> threads;
+  threads.reserve(static_cast<size_t>(std::max<int64_t>(helpers, 0)));
+  for (int64_t i = 0; i < helpers; ++i) {
+    try {
+      threads.emplace_back([&] { queue.ConsumeAll(consume); });
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  for (int64_t k = 0; k < queue.Steps(); ++k) {
+    produce(queue.First(k), queue.End(k));
+    if (threads.empty()) {
+      consume(queue.First(k), queue.End(k));
+    } else {
+      queue.MarkProduced(k);
+    }
+  }
+  if (!threads.empty()) queue.ConsumeAll(consume);
+}  // the threads join here
 
 }  // namespace nephrax

@@ -25,4 +25,14 @@ void RunConcurrently(size_t count, const std::function<void(size_t)>& work);
 void ForEachBand(int64_t count, int64_t min_size,
                  const std::function<void(int64_t first, int64_t end)>& work);
 
+// Calls produce(first, end) for consecutive steps of `step` over [0, count), in order, on this
+// thread, and consume(first, end) for each step after its produce has returned: on the other
+// processors while this thread goes on producing, then on this one too. With no other processor,
+// each step is consumed right after it is produced, while its data are still in the cache. Returns
+// when every step is consumed. Neither may throw; consume must not write what produce or another
+// consume works on.
+void ProduceAndConsume(int64_t count, int64_t step,
+                       const std::function<void(int64_t first, int64_t end)>& produce,
+                       const std::function<void(int64_t first, int64_t end)>& consume);
+
 }  // namespace nephrax

@@ -1,13 +1,16 @@
 #include "source/source_reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <new>
+#include <optional>
 
 #include "calsun/display_tables.h"
 #include "calsun/visible_correction.h"
 #include "core/messages.h"
 #include "platform/huge_pages.h"
+#include "platform/parallel_bands.h"
 
 namespace nephrax {
 
@@ -143,12 +146,10 @@ Count NormalizedZero(const CountLimits<Count>& limits) {
                          : NormalizedCount<Count, false>(0, limits);
 }
 
-// Reads the records into `counts`, bottom line first, each normalised as it is read. Rows of
-// lines the file does not hold, and the padding of every row, hold a normalised 0.
+// Sizes `counts` for the image and fills every row with a normalised 0.
 template <typename Count>
-bool ReadRecordsInto(const LzFile& file, const ControlBlock& block, const SourceImage& image,
-                     const CountLimits<Count>& limits, std::vector<Count>& counts) {
-  const int64_t record_length = RecordLength(block);
+bool AllocateCounts(const SourceImage& image, const CountLimits<Count>& limits,
+                    std::vector<Count>& counts) {
   const size_t size = image.stride * static_cast<size_t>(image.height);
   try {
     // Allocated first and filled after: the advice must come before the first write.
@@ -161,21 +162,88 @@ bool ReadRecordsInto(const LzFile& file, const ControlBlock& block, const Source
     PrintMessage(msg::kMemoryAllocate);
     return false;
   }
-  std::vector<uint8_t> line(4 + static_cast<size_t>(image.width) * sizeof(Count));
-  const std::span<const uint8_t> pixels_of_line = std::span<const uint8_t>(line).subspan(4);
-  int64_t offset = kControlBlockSize + CalibrationBlockSize(block.Int(cb::kCalibrationSize));
-  for (int64_t i = 0; i < image.height; ++i, offset += record_length) {
-    // A file that ends inside a record ends the image.
-    if (offset + record_length > static_cast<int64_t>(file.Size())) break;
-    file.ReadAt(static_cast<uint64_t>(offset), line);
-    if (int64_t{ReadI32Le(line, 0)} != record_length) {
-      PrintMessage(msg::kImageBlock);
-      break;
-    }
-    const size_t row = static_cast<size_t>(image.height - 1 - i) * image.stride;
-    NormalizeLine(pixels_of_line, counts.data() + row, limits);
-  }
   return true;
+}
+
+// Reads the records into `counts`, each normalised as it is read: record i is picture line i,
+// the bottom-up buffer's row height - 1 - i. Lines are read in order, a run at a time; the first
+// record that is cut short or has the wrong length ends the image, and the lines from there on
+// keep their normalised 0.
+template <typename Count>
+class RecordReader {
+ public:
+  RecordReader(const LzFile& file, const ControlBlock& block, const SourceImage& image,
+               const CountLimits<Count>& limits, std::vector<Count>& counts)
+      : file_(file),
+        image_(image),
+        limits_(limits),
+        counts_(counts),
+        record_length_(RecordLength(block)),
+        first_offset_(kControlBlockSize + CalibrationBlockSize(block.Int(cb::kCalibrationSize))),
+        line_(4 + static_cast<size_t>(image.width) * sizeof(Count)) {}
+
+  void ReadLines(int64_t first_line, int64_t end_line) {
+    const std::span<const uint8_t> pixels = std::span<const uint8_t>(line_).subspan(4);
+    for (int64_t i = first_line; i < end_line && !ended_; ++i) {
+      const int64_t offset = first_offset_ + i * record_length_;
+      if (offset + record_length_ > static_cast<int64_t>(file_.Size())) {
+        ended_ = true;
+        break;
+      }
+      file_.ReadAt(static_cast<uint64_t>(offset), line_);
+      if (int64_t{ReadI32Le(line_, 0)} != record_length_) {
+        PrintMessage(msg::kImageBlock);
+        ended_ = true;
+        break;
+      }
+      const size_t row = static_cast<size_t>(image_.height - 1 - i) * image_.stride;
+      NormalizeLine(pixels, counts_.data() + row, limits_);
+    }
+  }
+
+ private:
+  const LzFile& file_;
+  const SourceImage& image_;
+  const CountLimits<Count> limits_;
+  std::vector<Count>& counts_;
+  const int64_t record_length_;
+  const int64_t first_offset_;
+  std::vector<uint8_t> line_;
+  bool ended_ = false;
+};
+
+// About this many bytes of counts are read before they are handed on, so that they are still in
+// the cache when their next user takes them.
+constexpr size_t kHandOnBytes = size_t{256} << 10;
+
+template <typename Count>
+void ReadRecordsInto(const LzFile& file, const ControlBlock& block, const SourceImage& image,
+                     const CountLimits<Count>& limits, std::vector<Count>& counts,
+                     const LineWork& lines_read) {
+  RecordReader<Count> reader(file, block, image, limits, counts);
+  if (!lines_read) {
+    reader.ReadLines(0, image.height);
+    return;
+  }
+  const auto lines_per_step =
+      static_cast<int64_t>(std::max<size_t>(1, kHandOnBytes / (image.stride * sizeof(Count))));
+  ProduceAndConsume(
+      image.height, lines_per_step,
+      [&](int64_t first_line, int64_t end_line) { reader.ReadLines(first_line, end_line); },
+      lines_read);
+}
+
+// The limits of an image's counts, from its control block.
+template <typename Count>
+CountLimits<Count> CountLimitsOf(const ControlBlock& block) {
+  const bool reversed = block.HasFlag(kReversedTableFlag);
+  if constexpr (sizeof(Count) == 2) {
+    return {static_cast<uint16_t>(block.FirstCount()), static_cast<uint16_t>(block.LastCount()),
+            reversed, true, kNoDataCount16};
+  } else {
+    return {static_cast<uint8_t>(block.FirstCount()), static_cast<uint8_t>(block.LastCount()),
+            reversed, block.HasFlag(kNoDataFlag), 255};
+  }
 }
 
 }  // namespace
@@ -268,22 +336,27 @@ bool ComputeImageSize(const ControlBlock& block, Settings& settings, Geometry& g
   return true;
 }
 
-bool ReadImageRecords(const LzFile& file, const ControlBlock& block, SourceImage& image) {
+void SizeImage(const ControlBlock& block, SourceImage& image) {
   const SourceSize size = SourceSizeOf(block);
   image.width = static_cast<int32_t>(size.width);
   image.height = static_cast<int32_t>(size.height);
   image.stride = RowStride(size.width);
-  const bool reversed = block.HasFlag(kReversedTableFlag);
+}
+
+bool AllocateImage(const ControlBlock& block, SourceImage& image) {
+  if (BytesPerPixel(block) == 2)
+    return AllocateCounts(image, CountLimitsOf<uint16_t>(block), image.counts16);
+  return AllocateCounts(image, CountLimitsOf<uint8_t>(block), image.counts8);
+}
+
+void ReadImageRecords(const LzFile& file, const ControlBlock& block, SourceImage& image,
+                      const LineWork& lines_read) {
   if (BytesPerPixel(block) == 2) {
-    const CountLimits<uint16_t> limits{static_cast<uint16_t>(block.FirstCount()),
-                                       static_cast<uint16_t>(block.LastCount()), reversed, true,
-                                       kNoDataCount16};
-    return ReadRecordsInto(file, block, image, limits, image.counts16);
+    ReadRecordsInto(file, block, image, CountLimitsOf<uint16_t>(block), image.counts16,
+                    lines_read);
+  } else {
+    ReadRecordsInto(file, block, image, CountLimitsOf<uint8_t>(block), image.counts8, lines_read);
   }
-  const CountLimits<uint8_t> limits{static_cast<uint8_t>(block.FirstCount()),
-                                    static_cast<uint8_t>(block.LastCount()), reversed,
-                                    block.HasFlag(kNoDataFlag), 255};
-  return ReadRecordsInto(file, block, image, limits, image.counts8);
 }
 
 bool ReadSourceFile(const std::string& path, const ChannelTable& channels, Settings& settings,
@@ -302,15 +375,32 @@ bool ReadSourceFile(const std::string& path, const ChannelTable& channels, Setti
   const ChannelSettings& channel =
       settings.channels[static_cast<size_t>(source.control.channel_index)];
   BuildDisplayTables(source.control, source.calibration, channel, tables);
-  if (!ComputeImageSize(source.control, settings, source.geometry) ||
-      !ReadImageRecords(*file, source.control, source.image)) {
-    return false;
-  }
-  if (settings.Vadj) {
-    // Its result is not looked at: a channel it leaves alone is drawn as read.
-    CorrectVisibleImage(source.control, source.calibration, channel, SatelliteViewOf(settings),
-                        source.image);
-  }
+  if (!ComputeImageSize(source.control, settings, source.geometry)) return false;
+  SizeImage(source.control, source.image);
+  // A channel the correction leaves alone is drawn as read.
+  std::optional<VisibleCorrection> correction =
+      settings.Vadj ? PrepareVisibleCorrection(source.control, source.calibration, channel,
+                                               SatelliteViewOf(settings), source.image)
+                    : std::nullopt;
+  // The correction's geometry needs no counts: it is worked out while the image's memory is made
+  // ready, and the correction follows the reading a run of lines behind, while they are still in
+  // the cache.
+  bool allocated = false;
+  std::atomic<bool> allocation_done = false;
+  RunConcurrently(correction ? 2 : 1, [&](size_t task) {
+    if (task == 0) {
+      allocated = AllocateImage(source.control, source.image);
+      allocation_done = true;
+    } else {
+      correction->SampleAhead(allocation_done);
+    }
+  });
+  if (!allocated) return false;
+  ReadImageRecords(*file, source.control, source.image,
+                   correction ? LineWork([&](int64_t first_line, int64_t end_line) {
+                     correction->CorrectLines(source.image, first_line, end_line);
+                   })
+                              : LineWork());
   return true;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -32,9 +33,19 @@ bool ReadControlBlock(const LzFile& file, const ChannelTable& channels, Settings
 bool ReadCalibrationBlock(const LzFile& file, ControlBlock& block, Calibration& calibration);
 void OrderCalibration(Calibration& calibration, ControlBlock& block);
 bool ComputeImageSize(const ControlBlock& block, Settings& settings, Geometry& geometry);
-// The records, each line's counts held to first..last (mirrored for a reversed table) as it is
-// read.
-bool ReadImageRecords(const LzFile& file, const ControlBlock& block, SourceImage& image);
+// Sets the size of `image` from the block: width, height and row stride.
+void SizeImage(const ControlBlock& block, SourceImage& image);
+// Fills the rows of `image`, sized by SizeImage, with the count a 0 is read as. False after
+// printing the failure's message.
+bool AllocateImage(const ControlBlock& block, SourceImage& image);
+// Work on picture lines [first_line, end_line), 0 at the top.
+using LineWork = std::function<void(int64_t first_line, int64_t end_line)>;
+// Reads the records into the image AllocateImage made, each line's counts held to first..last
+// (mirrored for a reversed table) as it is read. `lines_read`, when given, is called for every run
+// of lines once they hold their counts (the lines the file lacks included), on this thread or
+// another, while the lines after them are read; it must not throw.
+void ReadImageRecords(const LzFile& file, const ControlBlock& block, SourceImage& image,
+                      const LineWork& lines_read = {});
 
 // Size in bytes of the calibration block for the control block's N: the smallest multiple of 256
 // holding 4 * N + 8 bytes.

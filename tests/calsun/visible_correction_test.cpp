@@ -16,6 +16,7 @@
 #include "calsun/display_tables.h"
 #include "calsun/line_correction.h"
 #include "calsun/reference_correction.h"
+#include "support/one_processor.h"
 #include "support/source_file_builder.h"
 
 namespace nephrax {
@@ -507,25 +508,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- Threads ----
 
-// Runs `work` on the calling thread with only its first usable processor, then restores the set.
-template <typename Work>
-void OnOneProcessor(Work work) {
-  cpu_set_t all;
-  CPU_ZERO(&all);
-  ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
-  cpu_set_t one;
-  CPU_ZERO(&one);
-  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-    if (CPU_ISSET(cpu, &all)) {
-      CPU_SET(cpu, &one);
-      break;
-    }
-  }
-  ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
-  work();
-  ASSERT_EQ(sched_setaffinity(0, sizeof all, &all), 0);
-}
-
 TEST(CorrectVisibleImageTest, SeveralThreadsCorrectAsOne) {
   cpu_set_t all;
   CPU_ZERO(&all);
@@ -537,7 +519,7 @@ TEST(CorrectVisibleImageTest, SeveralThreadsCorrectAsOne) {
     for (uint16_t& count : one_thread.image.counts16) count = static_cast<uint16_t>(random() % 1100);
     const std::vector<uint16_t> before = one_thread.image.counts16;
     Scene threads = one_thread;
-    OnOneProcessor([&] { ASSERT_TRUE(Correct(one_thread, glint)); });
+    testing::OnOneProcessor([&] { ASSERT_TRUE(Correct(one_thread, glint)); });
     ASSERT_TRUE(Correct(threads, glint));
     EXPECT_NE(threads.image.counts16, before);
     EXPECT_EQ(threads.image.counts16, one_thread.image.counts16) << "glint " << glint;

@@ -3,11 +3,14 @@
 // albedo are checked against the sun worked out independently at every pixel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "calsun/display_tables.h"
 #include "calsun/reference_correction.h"
+#include "calsun/visible_correction.h"
 #include "setup/setup_file.h"
 #include "source/source_reader.h"
 #include "support/bmp_file.h"
@@ -135,6 +138,96 @@ TEST_F(VisibleCorrectionRunTest, ImageAcrossTheDateLine) {
   continuous.lon_right = 190;
   EXPECT_EQ(ExpectMatchesReference(source.image, continuous), kWidth * kHeight);
 }
+
+// ---- The correction that follows the reading ----
+
+struct FollowCase {
+  std::string name;
+  bool sixteen_bit;
+  int32_t width;
+  int32_t height;
+  bool glint;
+  bool falling_table;
+  std::optional<int32_t> bad_record_length_line;
+  std::optional<int32_t> lines_in_file;  // the file is cut inside the next line's record
+};
+
+// Counts that spread over the whole table, on the afternoon's high sun, floor and night.
+testing::SourceFileSpec FollowSpec(const FollowCase& c) {
+  testing::SourceFileSpec spec = VisibleSpec(kAfternoon);
+  spec.bytes_per_pixel = c.sixteen_bit ? 2 : 1;
+  spec.last_count = c.sixteen_bit ? kLast : 255;
+  spec.calibration.clear();
+  for (int32_t count = 0; count <= spec.last_count; ++count)
+    spec.calibration.push_back(static_cast<float>(count) / static_cast<float>(spec.last_count));
+  if (c.falling_table) std::reverse(spec.calibration.begin(), spec.calibration.end());
+  spec.width = c.width;
+  spec.height = c.height;
+  spec.pixels.clear();
+  for (int32_t y = 0; y < c.height; ++y) {
+    for (int32_t x = 0; x < c.width; ++x)
+      spec.pixels.push_back(static_cast<uint16_t>((x * 7 + y * 13) % (spec.last_count + 1)));
+  }
+  spec.bad_record_length_line = c.bad_record_length_line;
+  if (c.lines_in_file) {
+    spec.truncate_to = static_cast<size_t>(kControlBlockSize + testing::CalibrationSize(spec) +
+                                           testing::RecordLength(spec) * (*c.lines_in_file) + 5);
+  }
+  return spec;
+}
+
+class CorrectionFollowingTheReadTest : public ::testing::TestWithParam<FollowCase> {
+ protected:
+  SourceData Read(const std::string& path, bool vadj, bool glint) {
+    Settings settings;
+    settings.Vadj = vadj;
+    settings.SunGln = glint;
+    DisplayTables tables;
+    SourceData source;
+    EXPECT_TRUE(ReadSourceFile(path, channels_, settings, tables, source));
+    return source;
+  }
+
+  ChannelTable channels_ = BuiltInChannelTable();
+};
+
+// The reader corrects each run of lines as soon as it is read, on another processor where there
+// is one: the counts must be those of correcting the whole image after the read, the lines the
+// file lacks included.
+TEST_P(CorrectionFollowingTheReadTest, GivesTheCountsOfCorrectingTheImageAfterTheRead) {
+  const FollowCase& c = GetParam();
+  testing::TempDir dir;
+  const std::string path = dir.File("visible.dat");
+  testing::WriteBytes(path, testing::BuildSourceFile(FollowSpec(c)));
+  const SourceData corrected = Read(path, true, c.glint);
+  SourceData expected = Read(path, false, c.glint);
+  Settings settings;
+  settings.SunGln = c.glint;
+  ASSERT_TRUE(CorrectVisibleImage(
+      expected.control, expected.calibration,
+      settings.channels[static_cast<size_t>(expected.control.channel_index)],
+      SatelliteViewOf(settings), expected.image));
+  EXPECT_EQ(corrected.image.counts16, expected.image.counts16);
+  EXPECT_EQ(corrected.image.counts8, expected.image.counts8);
+  // The correction did change the image.
+  const SourceData as_read = Read(path, false, c.glint);
+  EXPECT_TRUE(corrected.image.counts16 != as_read.image.counts16 ||
+              corrected.image.counts8 != as_read.image.counts8);
+}
+
+// 6000 columns: a run handed on holds about 21 lines of 16-bit counts and 43 of 8-bit ones.
+INSTANTIATE_TEST_SUITE_P(
+    Images, CorrectionFollowingTheReadTest,
+    ::testing::Values(FollowCase{"SixteenBit", true, 6000, 100, false, false, {}, {}},
+                      FollowCase{"EightBit", false, 6000, 100, false, false, {}, {}},
+                      FollowCase{"Glint", true, 6000, 50, true, false, {}, {}},
+                      FollowCase{"FallingTable", true, 6000, 30, false, true, {}, {}},
+                      FollowCase{"OneLine", true, 6000, 1, false, false, {}, {}},
+                      FollowCase{"Narrow", false, 9, 61, false, false, {}, {}},
+                      FollowCase{"BadRecordLength", true, 6000, 100, false, false, 45, {}},
+                      FollowCase{"CutFile", false, 6000, 100, false, false, {}, 50},
+                      FollowCase{"CutInSecondLine", true, 6000, 30, false, false, {}, 1}),
+    [](const auto& info) { return info.param.name; });
 
 // The whole program: the same visible file drawn with and without a setup file that turns the
 // correction on. Under the sun the picture gets brighter; the night lines stay as they were.
