@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to the source file reader, plain or SZDD-compressed.
+// Feeds arbitrary bytes to the source file reader, plain or SZDD-compressed, with and without the
+// visible correction.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -30,6 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (ClaimsALargeImage({data, size})) return -1;
   const nephrax::fuzz::FuzzFile file(data, size);
   nephrax::Settings settings;
+  // The last byte also turns the visible correction on, with and without glint, so that any
+  // control block's times, corners and satellite position reach it.
+  settings.Vadj = size > 0 && (data[size - 1] & 1) != 0;
+  settings.SunGln = size > 0 && (data[size - 1] & 2) != 0;
   nephrax::DisplayTables tables;
   nephrax::SourceData source;
   nephrax::ReadSourceFile(file.path(), nephrax::BuiltInChannelTable(), settings, tables, source);

@@ -108,8 +108,10 @@ void CorrectLinePortable(std::span<Count> row, const LineSamples& samples,
 // cosines within -1..1, within 2^-49 of the exact interpolations), the value rounded to float
 // (or a straight table's value, within 2^-22), the factor rounded to float, its reciprocal from
 // the processor's estimate refined by one Newton step, and the products rounded to float. These
-// roundings keep the estimate within 10 * 2^-24 of the quotient the portable kernel computes, and
-// the estimate widened by kWidening on both sides holds that quotient. When the whole interval
+// roundings keep the estimate within 10 * 2^-24 of the quotient the portable kernel computes. In
+// clear stretches without glint the factor itself may be worked out in single precision, within
+// 3 * 2^-24 instead of 2^-24 (SingleFactorsHold), which keeps the estimate within 12 * 2^-24. The
+// estimate widened by kWidening on both sides holds that quotient. When the whole interval
 // lies between the same two thresholds, the count of the exact quotient is known (CountLookup,
 // GatheredCounts and EvenCounts explain how that is told). Pixels the estimate cannot decide are
 // worked out by the portable kernel's own code: an interval that may hold a threshold (or, with
@@ -132,13 +134,16 @@ constexpr double kSmallestSingleValue = 0x1p-100;
 constexpr double kLargestSingleValue = 0x1p100;
 
 // The kernel's choices: glint dimming, a straight table's values and thresholds computed instead
-// of gathered, and a stretch whose factors may come near the horizon, the floor or the glint
-// threshold, which must be checked pixel by pixel (elsewhere every pixel is in daylight).
-template <bool kGlintOn, bool kEven, bool kNear>
+// of gathered, a stretch whose factors may come near the horizon, the floor or the glint
+// threshold, which must be checked pixel by pixel (elsewhere every pixel is in daylight), and a
+// stretch whose factors are estimated in single precision (see SingleFactorsHold).
+template <bool kGlintOn, bool kEven, bool kNear, bool kSingle = false>
 struct Variant {
   static constexpr bool kGlint = kGlintOn;
   static constexpr bool kEvenTable = kEven;
   static constexpr bool kNearThresholds = kNear;
+  static constexpr bool kSingleFactors = kSingle;
+  static_assert(!kSingle || (!kGlintOn && !kNear));
 };
 
 // The tables of CountCorrection and its lookup, in every lane: the gathered tables, or for a
@@ -214,13 +219,32 @@ template <typename Count>
   }
 }
 
-// One stretch's samples at its start and their rise per column, in every lane.
+// One stretch's samples at its start and their rise per column, in every lane; the sun's also
+// rounded to float.
 struct StretchVectors {
   __m512d sun_start;
   __m512d sun_slope;
   __m512d glint_start;
   __m512d glint_slope;
+  __m512 single_sun_start;
+  __m512 single_sun_slope;
 };
+
+// A factor estimated in single precision, max(fma(slope, column, start), floor) with the slope,
+// the start and the floor rounded to float, lies within (|s0| + |s1 - s0| + max(|s0|, |s1|)) *
+// 2^-24 of the exact interpolation between samples s0 and s1 held at the floor, plus a term far
+// below 2^-40 (the roundings of the slope in double): one rounding each for the start, the slope
+// times the column (at most |s1 - s0|) and the multiply-add, and holding at the floor, as a
+// maximum, never adds to an error. Relative to the factor, which is at least max(min(s0, s1),
+// floor), that stays within kSingleFactorError * 2^-24 where this allows.
+constexpr double kSingleFactorError = 3;
+
+bool SingleFactorsHold(const LineSamples& samples, const Stretch& stretch) {
+  const double s0 = samples.sun[stretch.k];
+  const double s1 = samples.sun[stretch.k + 1];
+  const double spread = std::fabs(s0) + std::fabs(s1 - s0) + std::max(std::fabs(s0), std::fabs(s1));
+  return spread < kSingleFactorError * std::max(std::min(s0, s1), kSunFloor);
+}
 
 // The estimate holds for cosines within -1..1, which every cosine of the geometry is.
 bool WithinCosineRange(std::span<const double> samples, const Stretch& stretch) {
@@ -235,9 +259,13 @@ double SlopeOf(std::span<const double> samples, const Stretch& stretch) {
 [[NEPHRAX_AVX512]] StretchVectors StretchVectorsOf(const LineSamples& samples,
                                                    const Stretch& stretch) {
   const bool glint = !samples.glint.empty();
-  return {_mm512_set1_pd(samples.sun[stretch.k]), _mm512_set1_pd(SlopeOf(samples.sun, stretch)),
+  const double sun_slope = SlopeOf(samples.sun, stretch);
+  return {_mm512_set1_pd(samples.sun[stretch.k]),
+          _mm512_set1_pd(sun_slope),
           _mm512_set1_pd(glint ? samples.glint[stretch.k] : 0),
-          _mm512_set1_pd(SlopeOf(samples.glint, stretch))};
+          _mm512_set1_pd(SlopeOf(samples.glint, stretch)),
+          _mm512_set1_ps(static_cast<float>(samples.sun[stretch.k])),
+          _mm512_set1_ps(static_cast<float>(sun_slope))};
 }
 
 // The lanes of `cosines` too near `threshold` to tell on which side the exact ones lie.
@@ -281,6 +309,34 @@ template <typename Variant>
   return _mm512_kunpackb(high, low);
 }
 
+// The factors of sixteen columns in float: the sun's factor and the glint's divisor, with the
+// lanes at night and those left undecided.
+struct SixteenFactors {
+  __m512 sun;
+  __m512 divisor;
+  __mmask16 night;
+  __mmask16 undecided;
+};
+
+// `offsets` holds the first eight columns, in double; `single_offsets` all sixteen, in float.
+template <typename Variant>
+[[NEPHRAX_AVX512]] SixteenFactors FactorsOfSixteen(const StretchVectors& stretch, __m512d offsets,
+                                                   __m512 single_offsets) {
+  if constexpr (Variant::kSingleFactors) {
+    const __m512 f =
+        _mm512_fmadd_ps(stretch.single_sun_slope, single_offsets, stretch.single_sun_start);
+    return {_mm512_max_ps(f, _mm512_set1_ps(static_cast<float>(kSunFloor))), _mm512_set1_ps(1), 0,
+            0};
+  } else {
+    const EightFactors low = FactorsOfEight<Variant>(stretch, offsets);
+    const EightFactors high =
+        FactorsOfEight<Variant>(stretch, _mm512_add_pd(offsets, _mm512_set1_pd(kHalfLanes)));
+    return {Joined(low.sun, high.sun),
+            Variant::kGlint ? Joined(low.divisor, high.divisor) : _mm512_set1_ps(1),
+            Joined(low.night, high.night), Joined(low.undecided, high.undecided)};
+  }
+}
+
 // BucketOf for sixteen values, with the same operations.
 [[NEPHRAX_AVX512]] __m512i BucketsOf(__m512 values, const VectorTables& tables) {
   __m512 position = _mm512_mul_ps(_mm512_sub_ps(values, tables.origin), tables.per_unit);
@@ -291,16 +347,13 @@ template <typename Variant>
 
 // The estimates of value / factor for sixteen values.
 template <typename Variant>
-[[NEPHRAX_AVX512]] __m512 EstimatedQuotients(__m512 values, const EightFactors& low,
-                                             const EightFactors& high) {
-  const __m512 factors = Joined(low.sun, high.sun);
+[[NEPHRAX_AVX512]] __m512 EstimatedQuotients(__m512 values, const SixteenFactors& factors) {
   const __m512 one = _mm512_set1_ps(1);
-  __m512 reciprocals = _mm512_rcp14_ps(factors);
+  __m512 reciprocals = _mm512_rcp14_ps(factors.sun);
   reciprocals =
-      _mm512_fmadd_ps(reciprocals, _mm512_fnmadd_ps(factors, reciprocals, one), reciprocals);
+      _mm512_fmadd_ps(reciprocals, _mm512_fnmadd_ps(factors.sun, reciprocals, one), reciprocals);
   __m512 quotients = _mm512_mul_ps(values, reciprocals);
-  if constexpr (Variant::kGlint)
-    quotients = _mm512_mul_ps(quotients, Joined(low.divisor, high.divisor));
+  if constexpr (Variant::kGlint) quotients = _mm512_mul_ps(quotients, factors.divisor);
   return quotients;
 }
 
@@ -376,22 +429,21 @@ template <typename Variant>
   }
 }
 
-// Corrects the pixels of `valid` among the sixteen from `pixels` on, at columns `offset`...
-// of the stretch, and returns those it leaves to the portable code.
+// Corrects the pixels of `valid` among the sixteen from `pixels` on, at columns `offsets` and
+// `single_offsets` (FactorsOfSixteen) of the stretch, and returns those it leaves to the portable
+// code.
 template <typename Count, typename Variant>
 [[NEPHRAX_AVX512]] __mmask16 CorrectSixteen(Count* pixels, __mmask16 valid, __m512d offsets,
-                                            const StretchVectors& stretch,
+                                            __m512 single_offsets, const StretchVectors& stretch,
                                             const VectorTables& tables) {
   const __m512i counts = LoadSixteen(pixels, valid);
-  const EightFactors low = FactorsOfEight<Variant>(stretch, offsets);
-  const EightFactors high =
-      FactorsOfEight<Variant>(stretch, _mm512_add_pd(offsets, _mm512_set1_pd(kHalfLanes)));
+  const SixteenFactors factors = FactorsOfSixteen<Variant>(stretch, offsets, single_offsets);
   __mmask16 decided;
   const __m512i corrected = CountsOfEstimates<Variant>(
-      EstimatedQuotients<Variant>(ValuesOf<Variant>(counts, tables), low, high), tables, decided);
+      EstimatedQuotients<Variant>(ValuesOf<Variant>(counts, tables), factors), tables, decided);
   const auto kept = static_cast<__mmask16>(
-      ~valid | _mm512_cmpeq_epi32_mask(counts, tables.no_data) | Joined(low.night, high.night));
-  const auto known = static_cast<__mmask16>(decided & ~Joined(low.undecided, high.undecided));
+      ~valid | _mm512_cmpeq_epi32_mask(counts, tables.no_data) | factors.night);
+  const auto known = static_cast<__mmask16>(decided & ~factors.undecided);
   StoreSixteen(pixels, static_cast<__mmask16>(~kept & known), corrected);
   return static_cast<__mmask16>(~kept & ~known);
 }
@@ -445,13 +497,16 @@ template <typename Count, typename Variant>
   const StretchVectors vectors = StretchVectorsOf(samples, stretch);
   Count* pixels = row.data() + stretch.start;
   __m512d offsets = _mm512_setr_pd(0, 1, 2, 3, 4, 5, 6, 7);
+  __m512 single_offsets = _mm512_setr_ps(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
   for (int32_t offset = 0; offset < stretch.span; offset += kLanes) {
     const int32_t left = stretch.span - offset;
     const auto valid = static_cast<__mmask16>(left >= kLanes ? 0xffff : (1 << left) - 1);
     if (undecided.Full()) undecided.CorrectAll(row, samples, correction);
     undecided.Add(stretch.start + offset,
-                  CorrectSixteen<Count, Variant>(pixels + offset, valid, offsets, vectors, tables));
+                  CorrectSixteen<Count, Variant>(pixels + offset, valid, offsets, single_offsets,
+                                                 vectors, tables));
     offsets = _mm512_add_pd(offsets, _mm512_set1_pd(kLanes));
+    single_offsets = _mm512_add_ps(single_offsets, _mm512_set1_ps(kLanes));
   }
 }
 
@@ -477,6 +532,7 @@ enum class StretchKind {
   kBeyondEstimates,  // cosines beyond -1..1: by the portable code
   kNight,            // the sun below the horizon all along: every pixel keeps its count
   kClear,            // daylight all along, away from the floor and the glint threshold
+  kClearSingle,      // the same without glint, the factors estimated in single precision
   kNearThresholds,   // each pixel checked against the horizon, the floor and the glint threshold
 };
 
@@ -488,7 +544,9 @@ StretchKind KindOf(const LineSamples& samples, const Stretch& stretch) {
   const bool near = sun.Reaches(0) || sun.Reaches(kSunFloor) ||
                     (!samples.glint.empty() &&
                      RangeOf(samples.glint, stretch).Reaches(kGlintThreshold));
-  return near ? StretchKind::kNearThresholds : StretchKind::kClear;
+  if (near) return StretchKind::kNearThresholds;
+  return samples.glint.empty() && SingleFactorsHold(samples, stretch) ? StretchKind::kClearSingle
+                                                                      : StretchKind::kClear;
 }
 
 // A whole line with the choices that hold for all of it.
@@ -508,6 +566,12 @@ template <typename Count, bool kGlint, bool kEven>
       case StretchKind::kClear:
         CorrectStretch<Count, Variant<kGlint, kEven, false>>(row, samples, stretch, tables,
                                                               correction, undecided);
+        break;
+      case StretchKind::kClearSingle:
+        if constexpr (!kGlint) {
+          CorrectStretch<Count, Variant<false, kEven, false, true>>(row, samples, stretch, tables,
+                                                                   correction, undecided);
+        }
         break;
       case StretchKind::kNearThresholds:
         CorrectStretch<Count, Variant<kGlint, kEven, true>>(row, samples, stretch, tables,

@@ -374,18 +374,23 @@ Calibration ScaledAlbedoTable(int32_t last, float scale) {
   return calibration;
 }
 
-// Sources 0.01..0.02 and, above them, pairs of values whose halfway points lie within a few
-// parts in ten million of the sources divided by 0.3: under the floor's factor the quotients of
-// the sources hug the thresholds, closer than a single-precision estimate can tell.
-Calibration HuggingTable(int32_t sources) {
+// Sources from 0.01 on and, above them, pairs of values whose halfway points lie within a few
+// parts in ten million of the sources divided by `factor` (by default the floor's 0.3): under that
+// factor the quotients of the sources hug the thresholds, closer than a single-precision estimate
+// can tell. The sources spread up to twice the first, and no further than four fifths of the way
+// to 0.01 / factor, so that the table still ascends.
+constexpr double kHighSun = 0.8;
+
+Calibration HuggingTable(int32_t sources, double factor = 0.3) {
   Calibration calibration{0, 3 * sources - 1, {}};
   std::mt19937 random(5);
   std::uniform_real_distribution<double> nudge(-3e-7, 3e-7);
   std::vector<float> pairs;
+  const double spread = std::min(1.0, 0.8 * (1 / factor - 1));
   for (int32_t i = 0; i < sources; ++i) {
-    const double source = 0.01 + 0.01 * i / sources;
+    const double source = 0.01 * (1 + spread * i / sources);
     calibration.values.push_back(static_cast<float>(source));
-    const double target = static_cast<float>(source) / 0.3 * (1 + nudge(random));
+    const double target = static_cast<float>(source) / factor * (1 + nudge(random));
     pairs.push_back(static_cast<float>(target * (1 - 1e-4)));
     pairs.push_back(static_cast<float>(target * (1 + 1e-4)));
   }
@@ -443,8 +448,16 @@ class CorrectLineTest
     for (int32_t width = 1; width <= 17; ++width) ExpectPlainCounts<Count>(width, 10, 20, daylight);
     ExpectPlainCounts<Count>(333, 10, 10, daylight);
     ExpectPlainCounts<Count>(1203, 24, 4, daylight);
-    // A low sun, whose factor is the floor's 0.3 exactly.
+    // A low sun, whose factor is the floor's 0.3 exactly; a high sun of one cosine all along.
     ExpectPlainCounts<Count>(1203, 24, 4, std::uniform_real_distribution<double>(0.05, 0.25));
+    ExpectPlainCounts<Count>(1203, 24, 2,
+                             std::uniform_real_distribution<double>(kHighSun, kHighSun));
+    // Steep stretches in daylight, whose factors are too uneven to estimate in single precision.
+    bool high = false;
+    ExpectPlainCounts<Count>(400, 20, 2, [&high](std::mt19937&) {
+      high = !high;
+      return high ? 1.0 : 0.31;
+    });
     // Samples of opposite signs: the middle of each stretch lies exactly on the horizon.
     bool rising = false;
     ExpectPlainCounts<Count>(200, 10, 2, [&rising](std::mt19937&) {
@@ -498,6 +511,7 @@ INSTANTIATE_TEST_SUITE_P(
             LineCase{"Stepped16Glint", SteppedTable(900), true, true},
             LineCase{"Hugging16", HuggingTable(300), true, false},
             LineCase{"Hugging8Glint", HuggingTable(85), false, true},
+            LineCase{"HuggingHighSun16", HuggingTable(300, kHighSun), true, false},
             LineCase{"Minute16", ScaledAlbedoTable(1023, 1e-35F), true, false},
             LineCase{"Huge8Glint", ScaledAlbedoTable(255, 1e35F), false, true})),
     [](const auto& info) {
