@@ -45,7 +45,7 @@ UtcTime LineTime(const ControlBlock& block, int32_t lines, int32_t line);
 class VisibleCorrection {
  public:
   // Prepared for an image of `image`'s size, with the block's pixel width; the counts need not be
-  // there yet. Throws std::bad_alloc.
+  // there yet. Borrows `calibration` and `channel`, which must outlive it. Throws std::bad_alloc.
   VisibleCorrection(const ControlBlock& block, const Calibration& calibration,
                     const ChannelSettings& channel, const SatelliteView& satellite,
                     const SourceImage& image);
